@@ -1,0 +1,24 @@
+#pragma once
+
+#include "far/plugin_api.h"
+#include "foundation/string_list.h"
+#include "foundation/text_string.h"
+
+// The plug-in's one door to its host: the copy of the host's service table and the few
+// operations every part of the plug-in calls through it.
+
+// Keeps a copy of the host's table and takes the plug-in directory from its ModuleName.
+void bindHost(const PluginStartupInfo& info);
+const PluginStartupInfo& host();
+// The module's directory, ending in its path separator; empty when the name has none.
+const String& pluginDirectory();
+
+// The text of a message index from the plug-in's language file, or none.
+const char* hostMessage(int index);
+// The plug-in's message box: "Tinker", the text and an "Ok" button.
+int ShowMessage(const char* text);
+// A numbered menu over the items; the chosen 0-based index, or -1 when cancelled.
+int ChooseFromMenu(const char* title, StringList& items, int preselected);
+// Fills a format with one "%s" from the language file safely: any other directive is kept as
+// written and a format without "%s" stays as it is.
+String formatMessage(const char* format, const char* argument);

@@ -1,0 +1,30 @@
+#pragma once
+
+// Indices of the texts in the plug-in's language file.
+enum MessageIndex {
+    MsgPluginMenuEntry = 0,
+    MsgPipeSetupFailed = 1,
+    MsgProcessStartFailed = 2,
+    MsgConfigLoadFailed = 3,
+    MsgNoBuildCommand = 4,
+    MsgChooseCommandTitle = 5,
+    MsgShowOutput = 6,
+    MsgBuildEditedFile = 7,
+    MsgRepeatBuild = 8,
+    MsgInvocationMenuTitle = 9,
+    MsgLoadOutput = 10,
+    MsgSaveOutput = 11,
+    MsgBuildFileUnderCursor = 12,
+    MsgChooseParserTitle = 13,
+    MsgReadOutputFailed = 14,
+    MsgInvalidFilePattern = 15,
+    MsgCommandIncomplete = 16,
+    MsgInvalidParser = 17,
+    MsgNoFileTypes = 18,
+    MsgSaveOutputPrompt = 19,
+    MsgSaveOutputFailed = 20,
+    MsgConfigMenuEntry = 21,
+    MsgOutputWindowTitle = 23,
+    MsgNoParserMatches = 24,
+    MsgOutOfMemory = 25,
+};

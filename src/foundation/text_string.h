@@ -1,0 +1,54 @@
+#pragma once
+
+// The one text type of the plug-in: an owned, zero-terminated single-byte buffer.
+// Positions are signed; negative ones count from the end, out-of-range ones are clamped.
+class String {
+public:
+    String();
+    explicit String(const char* text);
+    String(const String& other);
+    String& operator=(const String& other);
+    virtual ~String();
+
+    const char* text() const { return buffer_; }
+    // For writing straight into the buffer after prepare(n); call updateLength() afterwards.
+    char* buffer() { return buffer_; }
+    int length() const { return length_; }
+    int capacity() const { return capacity_; }
+    bool empty() const { return length_ == 0; }
+
+    // Grow to hold n characters, keeping the content; true when the buffer was replaced.
+    bool reserve(int n);
+    // Make room for n characters; when the buffer must grow, the content is discarded.
+    void prepare(int n);
+    // After writing into buffer(): the length becomes that of the zero-terminated text.
+    void updateLength();
+    void clear();
+
+    void assign(const String& other);
+    void assign(const char* text);
+    String& append(const String& other);
+    String& append(const char* text);
+    String& append(char ch);
+    String concat(const String& other) const;
+    String concat(const char* text) const;
+
+    void assignPart(const char* text, int start, int count);
+    int appendPart(const char* text, int start, int count);
+    String mid(int start, int count) const;
+
+    bool equals(const char* text) const;
+    int find(const char* pattern, int n, int from) const;
+    static int compareBytes(const char* a, const char* b);
+
+    void erase(int pos, int count);
+    String& toLower();
+    int replaceAll(const char* pattern, const char* replacement);
+
+private:
+    void allocateFor(int n);
+
+    char* buffer_;
+    int length_;
+    int capacity_;
+};

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "foundation/list.h"
+#include "foundation/string_list.h"
+
+namespace {
+
+using Trace = List<int>::SeekTrace;
+using Origin = List<int>::SeekOrigin;
+
+void fill(List<int>& list, int count) {
+    for (int i = 0; i < count; ++i) list.append(i);
+}
+
+}  // namespace
+
+TEST(ListIndexing, IndexesClampAndCountFromTheEnd) {
+    List<int> list;
+    EXPECT_EQ(list.at(0), nullptr);
+    fill(list, 10);
+    EXPECT_EQ(*list.at(-1), 9);
+    EXPECT_EQ(*list.at(-25), 0);
+    EXPECT_EQ(*list.at(10), 9);
+    EXPECT_EQ(*list.at(500), 9);
+    EXPECT_EQ(*list.at(4), 4);
+    EXPECT_EQ(list.position(), 4);
+}
+
+TEST(ListSeek, TheWalkStartsFromTheNearestPlaceWithTheTieRules) {
+    List<int> list;
+    fill(list, 10);
+    auto seekFromCursorAt5 = [&](int index) {
+        list.seek(5);
+        list.seek(index);
+        EXPECT_EQ(list.position(), index);
+        return list.lastSeek();
+    };
+    Trace forward = seekFromCursorAt5(6);
+    EXPECT_EQ(forward.origin, Origin::Cursor);
+    EXPECT_EQ(forward.steps, 1);
+    Trace tailTie = seekFromCursorAt5(7);  // cursor and tail both 2 away: the tail wins
+    EXPECT_EQ(tailTie.origin, Origin::Tail);
+    EXPECT_EQ(tailTie.steps, 2);
+    Trace head = seekFromCursorAt5(2);  // head 2, cursor 3
+    EXPECT_EQ(head.origin, Origin::Head);
+    EXPECT_EQ(head.steps, 2);
+    Trace back = seekFromCursorAt5(4);
+    EXPECT_EQ(back.origin, Origin::Cursor);
+    EXPECT_EQ(back.steps, 1);
+
+    list.seek(0);
+    list.seek(9);  // cursor and tail: the tail
+    EXPECT_EQ(list.lastSeek().origin, Origin::Tail);
+    list.seek(4);  // head 4, tail 5, cursor 5: the head
+    EXPECT_EQ(list.lastSeek().origin, Origin::Head);
+    List<int> small;
+    fill(small, 3);
+    small.seek(0);
+    small.seek(1);  // head 1, cursor 1, tail 1: the head wins both ties
+    EXPECT_EQ(small.lastSeek().origin, Origin::Head);
+}
+
+TEST(ListAppend, TheCursorFollowsTheNewElement) {
+    List<int> list;
+    fill(list, 5);
+    list.seek(2);
+    list.append(99);
+    EXPECT_EQ(list.position(), 5);
+    EXPECT_EQ(list.count(), 6);
+    EXPECT_EQ(*list.at(list.count() - 2), 4);
+}
+
+TEST(ListRemoval, RemovingAtTheEndsKeepsTheCursorValid) {
+    List<int> list;
+    fill(list, 4);
+    list.seek(3);
+    list.removeCurrent();  // the last: cursor on the new last
+    EXPECT_EQ(list.count(), 3);
+    EXPECT_EQ(list.position(), 2);
+    EXPECT_EQ(*list.at(list.position()), 2);
+    list.seek(0);
+    list.removeCurrent();  // the first: cursor on its follower at position 0
+    EXPECT_EQ(list.position(), 0);
+    EXPECT_EQ(*list.at(0), 1);
+    EXPECT_EQ(*list.at(1), 2);
+    list.seek(1);
+    list.removeCurrent();
+    list.removeCurrent();  // the only element
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.position(), 0);
+    EXPECT_EQ(list.at(0), nullptr);
+    list.removeCurrent();  // harmless on an empty list
+    list.append(7);
+    EXPECT_EQ(*list.at(0), 7);
+}
+
+TEST(ListRemoval, AMiddleElementHandsTheCursorToItsFollower) {
+    StringList list;
+    for (const char* text : {"a", "b", "c"}) list.append(String(text));
+    list.seek(1);
+    list.removeCurrent();
+    EXPECT_EQ(list.position(), 1);
+    EXPECT_STREQ(list.at(list.position())->text(), "c");
+    EXPECT_STREQ(list.at(0)->text(), "a");
+}
