@@ -6,6 +6,9 @@ class XmlArena;
 class XmlAttributeList;
 class XmlChildIndex;
 
+// Element names are kept to their first 255 bytes.
+const int kXmlMaxNameLength = 255;
+
 enum XmlNodeKind : int32_t {
     XmlDocument = 0,
     XmlElementWithChildren = 1,
@@ -42,9 +45,17 @@ public:
     // The value of the first pair with this name, or none.
     const char* find(const char* name) const;
     int count() const { return count_; }
+    // The pair at a position in document order; none outside 0 .. count - 1.
+    const char* nameAt(int index) const;
+    const char* valueAt(int index) const;
 
 private:
+    struct Pair {
+        const char* name;
+        const char* value;
+    };
     struct Chunk;
+    const Pair* pairAt(int index) const;
     XmlArena* arena_;
     Chunk* first_ = nullptr;
     Chunk* last_ = nullptr;
@@ -71,6 +82,11 @@ public:
     };
     // The first entry of the name's chain that holds this name, for iteration in order.
     Entry* findEntry(const char* name, int length) const;
+    // The next entry after this one in its chain that holds the same name, or none.
+    static Entry* nextOfSameName(const Entry* entry);
+
+    int bucketCount() const { return bucketCount_; }
+    int entryCount() const { return entryCount_; }
 
 private:
     struct Bucket {
