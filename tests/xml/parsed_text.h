@@ -33,6 +33,36 @@ public:
     int result;
 };
 
+// A node and its subtree on one line: the name with "+" for an element with child elements,
+// "/" for an empty one, the other kinds as text, !--, ? and !; then [attributes], "value" and
+// {children}. A child whose parent is wrong is marked with "^".
+inline std::string dumpNode(const XmlNode* node) {
+    static const char* const kKindMarks[] = {"", "+", "", "/", "text", "!--", "?", "!"};
+    std::string out = std::string(node->name ? node->name : "") + kKindMarks[node->kind & 7];
+    if (node->attributes) {
+        out += "[";
+        for (int i = 0; i < node->attributes->count(); ++i) {
+            out += std::string(i ? " " : "") + node->attributes->nameAt(i) + "=" + node->attributes->valueAt(i);
+        }
+        out += "]";
+    }
+    if (node->value) out += "\"" + std::string(node->value) + "\"";
+    if (node->firstChild) {
+        out += "{";
+        for (const XmlNode* child = node->firstChild; child; child = child->next) {
+            out += (child->parent == node ? "" : "^") + dumpNode(child) + (child->next ? "," : "");
+        }
+        out += "}";
+    }
+    return out;
+}
+
+// The parsed text's tree, or "fail".
+inline std::string dump(const std::string& text) {
+    ParsedText parsed(text);
+    return parsed.ok() ? dumpNode(parsed.document) : "fail";
+}
+
 // A copy of the text in a buffer of exactly its size, decoded.
 inline std::string decoded(const std::string& text) {
     std::unique_ptr<char[]> buffer(new char[text.size() + 1]);

@@ -40,62 +40,37 @@ const char kRealisticConfiguration[] = R"(<?xml version="1.0" encoding="windows-
 </tinker-config>
 )";
 
-// Walks a parsed tree and checks what every query relies on; the walk also reads every name
-// and value, so that the sanitizer sees any that runs past its allocation.
-// Nothing carved from a text is longer than the text.
-void checkTree(const XmlNode* node, const XmlNode* parent, size_t textSize, int* budget) {
-    ASSERT_GT(--*budget, 0) << "the tree has more nodes than the text has bytes";
-    ASSERT_EQ(node->parent, parent);
-    ASSERT_GE(node->kind, XmlDocument);
-    ASSERT_LE(node->kind, XmlDeclaration);
-    if (node->isElement()) {
-        ASSERT_NE(node->name, nullptr);
-        ASSERT_LE(std::strlen(node->name), 255u);
-        ASSERT_NE(parent->childIndex, nullptr);
-        ASSERT_NE(parent->childIndex->find(node->name), nullptr);
-    } else {
-        ASSERT_EQ(node->name, nullptr);
-    }
-    if (node->value) {
-        ASSERT_LE(std::strlen(node->value), textSize);
-    }
-    if (node->attributes) {
-        for (int i = 0; i < node->attributes->count(); ++i) {
-            ASSERT_NE(node->attributes->nameAt(i), nullptr);
-            ASSERT_NE(node->attributes->valueAt(i), nullptr);
-            ASSERT_LE(std::strlen(node->attributes->nameAt(i)), textSize);
-            ASSERT_LE(std::strlen(node->attributes->valueAt(i)), textSize);
-        }
-    }
+// What the queries rely on, for every node below this one; budget bounds a walk into a cycle.
+void checkTree(const XmlNode* node, int* budget) {
     for (const XmlNode* child = node->firstChild; child; child = child->next) {
-        checkTree(child, node, textSize, budget);
+        ASSERT_GT(--*budget, 0) << "more nodes than the text has bytes";
+        ASSERT_EQ(child->parent, node);
+        ASSERT_GE(child->kind, XmlElementWithChildren);
+        ASSERT_LE(child->kind, XmlDeclaration);
+        ASSERT_EQ(child->isElement(), child->name != nullptr);
+        if (child->isElement()) {
+            ASSERT_LE(std::strlen(child->name), 255u);
+            ASSERT_NE(node->childIndex->find(child->name), nullptr);
+        }
+        checkTree(child, budget);
         if (::testing::Test::HasFatalFailure()) return;
     }
 }
 
-// Parses the text and, when it parses, checks its tree; returns the parse result.
+// Parses the text and, when it parses, checks its tree and reads every name and value of it,
+// so that the sanitizer sees any that runs past its allocation; returns the parse result.
 int parseAndCheck(const std::string& text, size_t blockSize) {
     ParsedText parsed(text, blockSize);
     EXPECT_TRUE(parsed.result == 0 || parsed.result == 1);
     if (parsed.ok()) {
-        int budget = static_cast<int>(text.size()) + 2;
-        checkTree(parsed.document, nullptr, text.size(), &budget);
-        xmlSelect(parsed.document, "/tinker-config/types/filetype");
+        int budget = static_cast<int>(text.size()) + 1;
+        checkTree(parsed.document, &budget);
+        if (!::testing::Test::HasFatalFailure()) static_cast<void>(dumpNode(parsed.document));
     }
     return parsed.result;
 }
 
 }  // namespace
-
-TEST(XmlRobustness, TheRealisticConfigurationParsesAsExpected) {
-    ParsedText parsed(kRealisticConfiguration);
-    ASSERT_TRUE(parsed.ok());
-    XmlNode* compile = xmlSelect(parsed.document, "/tinker-config/types/filetype/command");
-    ASSERT_NE(compile, nullptr);
-    EXPECT_STREQ(compile->value, "gcc -c $0 -o $1.o && echo OK");
-    EXPECT_STREQ(compile->next->value, "make -f %MAKEFILE% all");
-    EXPECT_STREQ(xmlAttribute(xmlSelect(parsed.document, "/tinker-config/options"), "autodelete"), "no");
-}
 
 TEST(XmlRobustness, EveryPrefixOfARealisticConfigurationEndsCleanly) {
     std::string full = kRealisticConfiguration;
@@ -146,16 +121,4 @@ TEST(XmlRobustness, RandomByteMutationsEndCleanly) {
     }
     EXPECT_GT(outcomes[0], 0);
     EXPECT_GT(outcomes[1], 0);
-}
-
-TEST(XmlRobustness, RandomTextsDecodeWithinTheirBuffer) {
-    const char kAlphabet[] = "&#x;ampltgquos09AFaf \t\r\n";
-    std::mt19937 random(7u);
-    for (int round = 0; round < 3000; ++round) {
-        std::string text;
-        size_t length = random() % 24;
-        for (size_t i = 0; i < length; ++i) text += kAlphabet[random() % (sizeof kAlphabet - 1)];
-        std::string result = decoded(text);
-        EXPECT_LE(result.size(), text.size()) << text;
-    }
 }
