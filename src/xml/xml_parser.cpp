@@ -59,6 +59,8 @@ private:
     const char* at_;
     XmlNode* open_;
     XmlNode* tail_ = nullptr;
+    // The open elements are reached through their parent links; only how many are open is
+    // kept, to hold them to kMaxOpenElements.
     int openCount_ = 0;
     std::string attributeName_;
 };
