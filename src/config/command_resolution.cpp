@@ -1,0 +1,112 @@
+#include "config/command_resolution.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "config/configuration.h"
+
+namespace {
+
+// Matches the subject with all ten slots, the slots the pattern lacks marked as unused.
+bool matchSlots(Regex& regex, const char* subject, CaptureSlots& slots) {
+    for (CaptureSpan& slot : slots) slot = CaptureSpan{-1, -1};
+    int count = kCaptureSlotCount;
+    return regex.match(subject, slots, count) == 1;
+}
+
+// A slot that took part, checked against the subject's length so nothing outside it is read.
+bool slotTookPart(const CaptureSlots& slots, int slot, int subjectLength) {
+    if (slot < 0 || slot >= kCaptureSlotCount) return false;
+    const CaptureSpan& span = slots[slot];
+    return span.start >= 0 && span.start <= span.end && span.end <= subjectLength;
+}
+
+// The decimal number read at the slot's start, as atoi reads it; fallback when the slot is unused.
+int32_t numberAtSlot(const CaptureSlots& slots, int slot, const String& line, int32_t fallback) {
+    if (!slotTookPart(slots, slot, line.length())) return fallback;
+    return std::atoi(line.text() + slots[slot].start);
+}
+
+// The first pattern of the list that matches the line, with its slots.
+const ParserPattern* firstMatching(List<ParserPattern>& patterns, const String& line, CaptureSlots& slots) {
+    for (int i = 0; i < patterns.count(); ++i) {
+        const ParserPattern* pattern = patterns.at(i);
+        if (matchSlots(*pattern->regex, line.text(), slots)) return pattern;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+String ExpandPlaceholders(const String& command, const CaptureSlots& slots, const char* subject) {
+    String expanded("");
+    const char* text = command.text() ? command.text() : "";
+    int subjectLength = static_cast<int>(std::strlen(subject));
+    for (const char* scan = text; *scan; ++scan) {
+        if (scan[0] != '$') {
+            expanded.append(scan[0]);
+        } else if (scan[1] == '$') {
+            expanded.append('$');
+            ++scan;
+        } else if (scan[1] >= '0' && scan[1] <= '9') {
+            int slot = scan[1] - '0';
+            if (slotTookPart(slots, slot, subjectLength)) {
+                expanded.appendPart(subject, slots[slot].start, slots[slot].end - slots[slot].start);
+            }
+            ++scan;
+        } else {
+            expanded.append('$');
+        }
+    }
+    return expanded;
+}
+
+int FindCommandsForFile(const String& file, List<BuildCommand>& commands) {
+    FileTypeList& types = configuration().fileTypes;
+    const char* subject = file.text() ? file.text() : "";
+    for (int t = 0; t < types.count(); ++t) {
+        FileType* type = *types.at(t);
+        CaptureSlots slots;
+        if (!matchSlots(*type->regex, subject, slots)) continue;
+        for (int c = 0; c < type->commands.count(); ++c) {
+            BuildCommand& copy = commands.append(**type->commands.at(c));
+            copy.command = ExpandPlaceholders(copy.command, slots, subject);
+        }
+    }
+    return commands.count();
+}
+
+int ResolvePrefixCommand(const char* prefix, const char* argument, BuildCommand& command) {
+    PrefixEntry* entry = configuration().prefixes.find(prefix);
+    if (!entry) return 0;
+    command = *entry->command;
+    CaptureSlots slots;
+    if (!matchSlots(*entry->type->regex, argument, slots)) return 0;
+    command.command = ExpandPlaceholders(command.command, slots, argument);
+    return 1;
+}
+
+int ClassifyLine(const char* parserName, const String& line, LineMatch& match) {
+    std::unique_ptr<Parser>* entry = configuration().parsers.find(parserName ? parserName : "");
+    if (!entry || !line.text()) return MatchNone;
+    Parser& parser = **entry;
+    CaptureSlots slots;
+    int kind = MatchError;
+    const ParserPattern* pattern = firstMatching(parser.errors, line, slots);
+    if (!pattern) {
+        kind = MatchWarning;
+        pattern = firstMatching(parser.warnings, line, slots);
+    }
+    if (!pattern) return MatchNone;
+
+    match.kind = kind;
+    if (slotTookPart(slots, pattern->file, line.length())) {
+        const CaptureSpan& file = slots[pattern->file];
+        match.file.assignPart(line.text(), file.start, file.end - file.start);
+    } else {
+        match.file.assign("");
+    }
+    match.line = numberAtSlot(slots, pattern->line, line, 0);
+    match.column = pattern->pos < 0 ? -1 : numberAtSlot(slots, pattern->pos, line, -1);
+    return kind;
+}

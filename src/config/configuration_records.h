@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "config/name_map.h"
+#include "foundation/list.h"
+#include "foundation/text_string.h"
+
+class Regex;
+
+// Console colour indices of the output window.
+struct ColorSet {
+    int32_t background = 0;
+    int32_t text = 7;
+    int32_t error = 12;
+    int32_t warning = 10;
+    int32_t numbers = 15;
+};
+
+struct Options {
+    int32_t shownumbers = 0;
+    int32_t autodelete = 0;
+    int32_t beep = 0;
+    int32_t beeptime = 0;
+    String wavefile{""};
+};
+
+// One error or warning entry of a parser: a pattern and the capture slots it reads.
+struct ParserPattern {
+    Regex* regex = nullptr;  // owned by the parser
+    int32_t file = -1;
+    int32_t line = -1;
+    int32_t pos = -1;
+};
+
+struct Parser {
+    Parser() = default;
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
+    ~Parser();
+
+    List<ParserPattern> errors;
+    List<ParserPattern> warnings;
+};
+
+struct BuildCommand {
+    String name;
+    String parser;
+    String command;
+};
+
+struct FileType {
+    FileType() = default;
+    FileType(const FileType&) = delete;
+    FileType& operator=(const FileType&) = delete;
+    ~FileType();
+
+    Regex* regex = nullptr;  // owned
+    List<BuildCommand*> commands;  // owned
+};
+
+// The file types in file order; the list owns them.
+class FileTypeList : public List<FileType*> {
+public:
+    ~FileTypeList() override { releaseAll(); }
+    void releaseAll();
+};
+
+// The command registered for a host command-line prefix; both refer into the file types.
+struct PrefixEntry {
+    FileType* type = nullptr;
+    BuildCommand* command = nullptr;
+};
+
+using ParserTable = NameMap<std::unique_ptr<Parser>>;
+using PrefixTable = NameMap<PrefixEntry>;

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/command_resolution.h"
+#include "config/configuration.h"
+#include "support/configuration_loading.h"
+
+namespace {
+
+class CommandResolution : public ::testing::Test {
+protected:
+    ~CommandResolution() override { FreeConfiguration(); }
+    void load(const std::string& xml) {
+        RecordingReporter reporter;
+        ASSERT_EQ(loadConfigurationText(xml, reporter), 1);
+        ASSERT_TRUE(reporter.problems.empty());
+    }
+};
+
+std::string expand(const char* command, const char* pattern, const char* subject) {
+    Regex regex;
+    EXPECT_EQ(regex.compile(pattern, RegexDelimited), 1);
+    CaptureSlots slots;
+    for (CaptureSpan& slot : slots) slot = CaptureSpan{-1, -1};
+    int count = kCaptureSlotCount;
+    EXPECT_EQ(regex.match(subject, slots, count), 1);
+    return ExpandPlaceholders(String(command), slots, subject).text();
+}
+
+std::string describe(int kind, const LineMatch& match) {
+    if (kind == 0) return "-";
+    return std::string(kind == MatchError ? "E " : "W ") + match.file.text() + ":" + std::to_string(match.line) + ":" +
+           std::to_string(match.column);
+}
+
+}  // namespace
+
+TEST(Placeholders, DigitsDollarsAndSlotsThatTookNoPart) {
+    EXPECT_EQ(expand("gcc -c $0 -o $1.o", "/^(.*)\\.c$/i", "hello.c"), "gcc -c hello.c -o hello.o");
+    EXPECT_EQ(expand("$$1 cost $", "/^(.*)$/", "x"), "$1 cost $");
+    EXPECT_EQ(expand("$x$", "/^(.*)$/", "x"), "$x$");
+    EXPECT_EQ(expand("[$12]", "/^(a)(b)$/", "ab"), "[a2]");  // one digit only
+    EXPECT_EQ(expand("[$3]", "/^(a)(b)$/", "ab"), "[]");      // beyond the groups
+    EXPECT_EQ(expand("[$2]", "/^(a)|(b)$/", "a"), "[]");      // did not take part
+    EXPECT_EQ(expand("%PATH% $$$0", "/^.*$/", "q"), "%PATH% $q");
+}
+
+TEST_F(CommandResolution, EveryMatchingTypeContributesInFileOrder) {
+    load("<tinker-config><parsers><p><error pattern='/^e/' file='' line=''/></p></parsers><types>"
+         "<filetype filename='/^(.*)\\.c$/i'>"
+         "<command name='Compile' parser='p'>gcc -c $0 -o $1.o</command>"
+         "<command name='Lint' parser='q'>lint $1</command></filetype>"
+         "<filetype filename='/^x/'><command name='Other' parser='p'>other</command></filetype>"
+         "<filetype filename='/^(.+)\\.(c|h)$/'><command name='Any' parser='p'>any $2</command></filetype>"
+         "</types></tinker-config>");
+    List<BuildCommand> commands;
+    ASSERT_EQ(FindCommandsForFile(String("HELLO.C"), commands), 2);
+    EXPECT_STREQ(commands.at(0)->command.text(), "gcc -c HELLO.C -o HELLO.o");
+    EXPECT_STREQ(commands.at(1)->name.text(), "Lint");
+    EXPECT_STREQ(commands.at(1)->parser.text(), "q");
+
+    List<BuildCommand> both;
+    ASSERT_EQ(FindCommandsForFile(String("hello.c"), both), 3);
+    EXPECT_STREQ(both.at(0)->name.text(), "Compile");
+    EXPECT_STREQ(both.at(2)->command.text(), "any c");
+
+    List<BuildCommand> none;
+    EXPECT_EQ(FindCommandsForFile(String(""), none), 0);
+}
+
+TEST_F(CommandResolution, PrefixesResolveOnlyTheirOwnCommand) {
+    load("<tinker-config><parsers><p><error pattern='/^e/' file='' line=''/></p></parsers><types>"
+         "<filetype filename='/^(.+)\\.c$/'>"
+         "<command name='Compile' parser='p' prefix='gcc'>gcc -c $0 -o $1.o</command>"
+         "<command name='Upper' parser='p' prefix='GCC'>never</command></filetype>"
+         "<filetype filename='/^(.*)$/'><command name='Any' parser='p'>any</command></filetype>"
+         "</types></tinker-config>");
+    BuildCommand command;
+    ASSERT_EQ(ResolvePrefixCommand("gcc", "hello.c", command), 1);
+    EXPECT_STREQ(command.command.text(), "gcc -c hello.c -o hello.o");
+    EXPECT_STREQ(command.name.text(), "Compile");
+    EXPECT_EQ(ResolvePrefixCommand("gcc", "", command), 0);  // the type does not accept it
+    EXPECT_EQ(ResolvePrefixCommand("gcc", "hello.py", command), 0);
+    EXPECT_EQ(ResolvePrefixCommand("gc", "hello.c", command), 0);
+    EXPECT_EQ(ResolvePrefixCommand("gcc", "hello.c", command), 1);
+    EXPECT_EQ(ResolvePrefixCommand("GCC", "hello.c", command), 1);  // found only as written
+    EXPECT_EQ(ResolvePrefixCommand("unknown", "hello.c", command), 0);
+}
+
+TEST_F(CommandResolution, ClassificationReadsFileLineAndColumn) {
+    load("<tinker-config><parsers>"
+         "<p>"
+         "<warning pattern='/^(.+):(\\d+):(\\d+): (warning|error)/' file='1' line='2' pos='3'/>"
+         "<error pattern='/^(.+):(\\d+):(\\d+): error/' file='1' line='2' pos='3'/>"
+         "<error pattern='/^E (\\S+) ([-+\\d]+)/' file='' line='2'/>"
+         "<error pattern='/^L(\\d)/' file='1' line='1'/>"
+         "<error pattern='/^opt (a)?(b)/' file='1' line='1' pos='1'/>"
+         "<error pattern='/^far (x)/' file='12' line='12' pos='-5'/>"
+         "</p></parsers><types><filetype filename='/x/'/></types></tinker-config>");
+    LineMatch match;
+    // Errors are tried before warnings, whatever their order in the file.
+    EXPECT_EQ(describe(ClassifyLine("p", String("a.c:3:7: error: x"), match), match), "E a.c:3:7");
+    EXPECT_EQ(describe(ClassifyLine("p", String("src/b.c:10:2: warning: y"), match), match), "W src/b.c:10:2");
+    EXPECT_EQ(describe(ClassifyLine("p", String("E f 0012"), match), match), "E :12:-1");
+    EXPECT_EQ(describe(ClassifyLine("p", String("E f +7"), match), match), "E :7:-1");
+    // The number is read from the slot's start on, past its end.
+    EXPECT_EQ(describe(ClassifyLine("p", String("L123"), match), match), "E 1:123:-1");
+    // A slot that took no part, or a group outside 0 to 9, gives no file, line 0, no column.
+    EXPECT_EQ(describe(ClassifyLine("p", String("opt b"), match), match), "E :0:-1");
+    EXPECT_EQ(describe(ClassifyLine("p", String("far x"), match), match), "E :0:-1");
+
+    LineMatch untouched;
+    untouched.line = 99;
+    EXPECT_EQ(ClassifyLine("p", String("nothing here"), untouched), 0);
+    EXPECT_EQ(untouched.line, 99);
+    EXPECT_EQ(ClassifyLine("missing", String("a.c:3:7: error: x"), untouched), 0);
+    EXPECT_EQ(ClassifyLine("", String("a.c:3:7: error: x"), untouched), 0);
+    EXPECT_EQ(ClassifyLine(nullptr, String("a.c:3:7: error: x"), untouched), 0);
+}

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "config/command_resolution.h"
+#include "config/configuration.h"
+#include "foundation/string_list.h"
+#include "support/configuration_loading.h"
+
+namespace {
+
+// Classifies every line of a captured real output with the parser.
+std::vector<std::string> classifySample(const char* parser, const std::string& sample) {
+    StringList lines;
+    std::string path = std::string(TINKER_TEST_DATA_DIR) + "/output/" + sample;
+    EXPECT_TRUE(lines.loadLines(path.c_str())) << path;
+    std::vector<std::string> kinds;
+    for (int i = 0; i < lines.count(); ++i) {
+        LineMatch match;
+        int kind = ClassifyLine(parser, *lines.at(i), match);
+        if (kind == 0) {
+            kinds.push_back("-");
+        } else {
+            kinds.push_back(std::string(kind == MatchError ? "E " : "W ") + match.file.text() + ":" +
+                            std::to_string(match.line) + ":" + std::to_string(match.column));
+        }
+    }
+    return kinds;
+}
+
+class DefaultConfiguration : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RecordingReporter reporter;
+        ASSERT_EQ(loadConfigurationFile(std::string(TINKER_DATA_DIR) + "/tinker.xml", reporter), 1);
+        EXPECT_TRUE(reporter.problems.empty());
+    }
+    void TearDown() override { FreeConfiguration(); }
+};
+
+using Kinds = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(DefaultConfiguration, OffersItsParsersAndPrefixes) {
+    for (const char* parser : {"gcc", "msvc", "make", "python"}) {
+        EXPECT_NE(configuration().parsers.find(parser), nullptr) << parser;
+    }
+    EXPECT_STREQ(PrefixListForHost().text(), ":gcc:clang:cl:gpp:py");
+    List<BuildCommand> commands;
+    EXPECT_EQ(FindCommandsForFile(String("hello.c"), commands), 4);
+    EXPECT_STREQ(commands.at(0)->command.text(), "gcc -Wall -Wextra -c \"hello.c\" -o \"hello.o\"");
+    List<BuildCommand> makefile;
+    EXPECT_EQ(FindCommandsForFile(String("sub/Makefile"), makefile), 2);
+    BuildCommand python;
+    EXPECT_EQ(ResolvePrefixCommand("py", "tool.py", python), 1);
+    EXPECT_STREQ(python.command.text(), "python3 \"tool.py\"");
+}
+
+TEST_F(DefaultConfiguration, GccAndClangOutput) {
+    EXPECT_EQ(classifySample("gcc", "gcc_warn.txt"),
+              (Kinds{"-", "E warn.c:6:12", "-", "-", "-", "-", "W warn.c:2:12", "-", "-"}));
+    EXPECT_EQ(classifySample("gcc", "gcc_fatal.txt"), (Kinds{"E bad.c:2:10", "-", "-", "-"}));
+    // "In file included from" points at the includer and stays unclassified.
+    EXPECT_EQ(classifySample("gcc", "gcc_include.txt"), (Kinds{"-", "-", "E inc.h:1:36", "-", "-", "-"}));
+    EXPECT_EQ(classifySample("gcc", "gcc_link.txt"), (Kinds{"-", "E link.c:0:-1", "E :0:-1"}));
+    EXPECT_EQ(classifySample("gcc", "gcc_warnings.txt"),
+              (Kinds{"W warnonly.c:2:12", "-", "-", "-", "W warnonly.c:5:5", "-", "-", "-", "-", "-"}));
+    EXPECT_EQ(classifySample("gcc", "gxx_template.txt"),
+              (Kinds{"-", "E tmpl.cpp:5:68", "-", "-", "-", "-", "E tmpl.cpp:4:102", "-", "-"}));
+    EXPECT_EQ(classifySample("gcc", "clang_errors.txt"), (Kinds{"E warn.c:6:12", "-", "-", "-"}));
+    EXPECT_EQ(classifySample("gcc", "clang_fatal.txt"), (Kinds{"E bad.c:2:10", "-", "-", "-"}));
+    EXPECT_EQ(classifySample("gcc", "clang_link.txt"), (Kinds{"-", "E link.c:0:-1", "E :0:-1"}));
+    EXPECT_EQ(classifySample("gcc", "clang_warnings.txt"),
+              (Kinds{"W warnonly.c:5:20", "-", "-", "-", "-", "-", "-", "W warnonly.c:2:12", "-", "-", "-"}));
+}
+
+TEST_F(DefaultConfiguration, MakeOutput) {
+    EXPECT_EQ(classifySample("make", "make_errors.txt"),
+              (Kinds{"-", "-", "E warn.c:6:12", "-", "-", "-", "E Makefile:5:-1"}));
+    EXPECT_EQ(classifySample("make", "make_missing.txt"), (Kinds{"-", "E :0:-1"}));
+    EXPECT_EQ(classifySample("make", "make_recursive.txt"),
+              (Kinds{"-", "-", "-", "-", "E warn.c:6:12", "-", "-", "-", "E ../Makefile.sub:2:-1", "-",
+                     "E Makefile.top:2:-1"}));
+}
+
+TEST_F(DefaultConfiguration, PythonAndMsvcOutput) {
+    EXPECT_EQ(classifySample("python", "python_traceback.txt"),
+              (Kinds{"-", "E /tmp/samples/pyproj/main.py:2:-1", "-", "-", "E /tmp/samples/pyproj/mod.py:2:-1", "-",
+                     "-", "E :0:-1"}));
+    EXPECT_EQ(classifySample("python", "python_syntax.txt"),
+              (Kinds{"E /tmp/samples/pyproj/syntax.py:1:-1", "-", "-", "E :0:-1"}));
+    EXPECT_EQ(classifySample("msvc", "msvc_cl.txt"),
+              (Kinds{"-", "E hello.c:6:-1", "W hello.c:5:12", "E C:\\proj\\util.c:14:3", "E :0:-1", "W :0:-1",
+                     "E :0:-1"}));
+}

@@ -1,0 +1,21 @@
+#include "support/configuration_loading.h"
+
+#include "support/temporary_directory.h"
+#include "xml/xml_reader.h"
+
+void RecordingReporter::report(ConfigurationProblem problem, const char* argument) {
+    std::string entry = std::to_string(static_cast<int>(problem));
+    if (argument) entry += std::string(":") + argument;
+    problems.push_back(entry);
+}
+
+int loadConfigurationFile(const std::string& path, RecordingReporter& reporter) {
+    FreeConfiguration();
+    if (!xmlLoadFile(path.c_str())) return -1;
+    return BuildConfiguration(reporter);
+}
+
+int loadConfigurationText(const std::string& xml, RecordingReporter& reporter) {
+    TemporaryDirectory directory;
+    return loadConfigurationFile(directory.write("tinker.xml", xml), reporter);
+}
