@@ -61,8 +61,12 @@ int ChooseFromMenu(const char* title, StringList& items, int preselected) {
     FarMenuItem* menuItems = new FarMenuItem[count]();
     for (int i = 0; i < count; ++i) {
         const String& item = *items.at(i);
-        std::snprintf(menuItems[i].Text, sizeof menuItems[i].Text, "&%d %.*s", i + 1, kMenuItemTextLength,
-                      item.text() ? item.text() : "");
+        // "&n " and at most the first 120 characters of the item.
+        int used = std::snprintf(menuItems[i].Text, sizeof menuItems[i].Text, "&%d ", i + 1);
+        const char* text = item.text() ? item.text() : "";
+        int length = static_cast<int>(strnlen(text, kMenuItemTextLength));
+        std::memcpy(menuItems[i].Text + used, text, length);
+        menuItems[i].Text[used + length] = 0;
         menuItems[i].Selected = i == preselected;
     }
     int choice = hostTable.Menu(hostTable.ModuleNumber, -1, -1, kMenuMaxHeight, FMENU_WRAPMODE, title, nullptr,

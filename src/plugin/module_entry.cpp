@@ -4,6 +4,7 @@
 
 #include "far/host_services.h"
 #include "plugin/plugin_binding.h"
+#include "plugin/plugin_exports.h"
 
 #ifdef _WIN32
 #define TINKER_EXPORT extern "C"

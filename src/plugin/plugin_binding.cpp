@@ -1,22 +1,53 @@
 #include "plugin/plugin_binding.h"
 
-#include <cctype>
 #include <cstring>
 
+#include "config/configuration.h"
 #include "far/host_services.h"
 #include "far/message_index.h"
 #include "platform/platform.h"
+#include "plugin/invocation_routes.h"
+#include "xml/xml_reader.h"
 
 namespace {
 
 const char kConfigFileName[] = "tinker.xml";
+const char kReloadFailedText[] = "Failed to load config!";
 const int kCommandPrefixCapacity = 1024;
 
-String configFile;
+String configFile("");
 uint64_t configFileTime = 0;
 char commandPrefix[kCommandPrefixCapacity];
 const char* pluginMenuStrings[1];
 const char* pluginConfigStrings[1];
+
+// Shows the loader's problems in message boxes, with the language file's texts.
+class MessageBoxReporter : public ConfigurationReporter {
+public:
+    void report(ConfigurationProblem problem, const char* argument) override {
+        const char* text = hostMessage(problem);
+        if (!text || !argument) {
+            ShowMessage(text);
+            return;
+        }
+        ShowMessage(formatMessage(text, argument).text());
+    }
+};
+
+// A changed (or vanished) configuration file is loaded again; false when that failed.
+bool refreshConfiguration() {
+    uint64_t time = platform().fileLastWriteTime(configFile.text());
+    if (time == configFileTime) return true;
+    FreeConfiguration();
+    if (!xmlLoadFile(configFile.text())) {
+        ShowMessage(kReloadFailedText);
+        return false;
+    }
+    MessageBoxReporter reporter;
+    BuildConfiguration(reporter);
+    configFileTime = time;
+    return true;
+}
 
 }  // namespace
 
@@ -24,13 +55,25 @@ void pluginStartup(const PluginStartupInfo& info) {
     bindHost(info);
     configFile.assign("");
     if (!pluginDirectory().empty()) configFile.assign(pluginDirectory().concat(kConfigFileName));
-    configFileTime = platform().fileLastWriteTime(configFile.text());
+    if (!xmlLoadFile(configFile.text())) {
+        ShowMessage(hostMessage(MsgConfigLoadFailed));
+        return;
+    }
+    MessageBoxReporter reporter;
+    if (BuildConfiguration(reporter)) configFileTime = platform().fileLastWriteTime(configFile.text());
 }
 
 const char* announcedCommandPrefix() {
     String prefix("make");
-    // A cut prefix would be announced but never found: keep whole prefixes only.
-    if (prefix.length() >= kCommandPrefixCapacity) prefix.erase(prefix.find(":", 1, 0), -1);
+    prefix.append(PrefixListForHost());
+    // A prefix cut in the middle would be announced but never found: keep whole ones only.
+    while (prefix.length() >= kCommandPrefixCapacity) {
+        int lastSeparator = -1;
+        for (int found = prefix.find(":", 1, 0); found >= 0; found = prefix.find(":", 1, found + 1)) {
+            lastSeparator = found;
+        }
+        prefix.erase(lastSeparator, -1);
+    }
     prefix.toLower();
     std::memcpy(commandPrefix, prefix.text(), prefix.length() + 1);
     return commandPrefix;
@@ -49,9 +92,12 @@ void pluginDescribe(PluginInfo& info) {
     info.CommandPrefix = announcedCommandPrefix();
 }
 
-void pluginOpen(int, INT_PTR) {}
+void pluginOpen(int openFrom, INT_PTR item) {
+    if (!refreshConfiguration()) return;
+    routeInvocation(openFrom, item);
+}
 
-void pluginExit() {}
+void pluginExit() { FreeConfiguration(); }
 
 void reportOutOfMemory() {
     try {

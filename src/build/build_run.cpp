@@ -1,0 +1,156 @@
+#include "build/build_run.h"
+
+#include "build/build_session.h"
+#include "build/output_capture.h"
+#include "build/output_window.h"
+#include "config/command_resolution.h"
+#include "config/configuration.h"
+#include "far/host_services.h"
+#include "far/message_index.h"
+#include "platform/platform.h"
+
+namespace {
+
+const int kFlashPasses = 6;
+const int kFlashPauseMs = 50;
+
+class CaptureSink : public OutputSink {
+public:
+    void consume(const char* bytes, unsigned count) override { CaptureOutput(bytes, count); }
+};
+
+INT_PTR advancedControl(int command, void* parameter) {
+    const PluginStartupInfo& services = host();
+    return services.AdvControl ? services.AdvControl(services.ModuleNumber, command, parameter) : 0;
+}
+
+void sendEditorRedraw() {
+    BuildSession& state = session();
+    if (!state.editorRedraw) return;
+    if (host().EditorControl) host().EditorControl(ECTL_REDRAW, nullptr);
+    state.editorRedraw = false;
+}
+
+// Settles the last command and parser; false when there is nothing to build.
+bool resolveCommand(const String* file, const BuildCommand* resolved) {
+    BuildSession& state = session();
+    if (resolved) {
+        state.lastCommand = resolved->command;
+        state.currentParser = resolved->parser;
+        return true;
+    }
+    if (!file) return true;
+    List<BuildCommand> commands;
+    int found = FindCommandsForFile(*file, commands);
+    if (found == 0) {
+        ShowMessage(hostMessage(MsgNoBuildCommand));
+        return false;
+    }
+    int chosen = 0;
+    if (found > 1) {
+        StringList names;
+        for (int i = 0; i < found; ++i) names.append(commands.at(i)->name);
+        chosen = ChooseFromMenu(hostMessage(MsgChooseCommandTitle), names, 0);
+        if (chosen < 0) return false;
+    }
+    const BuildCommand& command = *commands.at(chosen);
+    state.lastCommand = command.command;
+    state.currentParser = command.parser;
+    return true;
+}
+
+// Saves every modified editor before the build reads the files; false when one fails.
+bool saveModifiedEditors() {
+    int count = static_cast<int>(advancedControl(ACTL_GETWINDOWCOUNT, nullptr));
+    for (int position = 0; position < count; ++position) {
+        WindowInfo window{};
+        window.Pos = position;
+        if (!advancedControl(ACTL_GETWINDOWINFO, &window)) continue;
+        if (window.Type != WTYPE_EDITOR || !window.Modified) continue;
+        advancedControl(ACTL_SETCURRENTWINDOW, reinterpret_cast<void*>(static_cast<INT_PTR>(position)));
+        advancedControl(ACTL_COMMIT, nullptr);
+        if (!host().EditorControl || !host().EditorControl(ECTL_SAVEFILE, nullptr)) return false;
+    }
+    return true;
+}
+
+// A relative sound file lives under the plug-in's directory; either slash may be written.
+String soundFilePath(const String& wavefile) {
+    char separator = platform().pathSeparator();
+    String path(wavefile);
+    path.replaceAll(separator == '\\' ? "/" : "\\", separator == '\\' ? "\\" : "/");
+    const char* text = path.text();
+    if (text[0] == separator || (text[0] && text[1] == ':')) return path;
+    String relative(pluginDirectory());
+    relative.append(separator).append(path);
+    return relative;
+}
+
+void signalCompletion(int64_t startSeconds) {
+    const Options& options = configuration().options;
+    int64_t elapsed = platform().clockSeconds() - startSeconds;
+    if (!options.beep || elapsed <= options.beeptime) return;
+    if (options.wavefile.empty()) {
+        platform().beep();
+    } else {
+        platform().playSound(soundFilePath(options.wavefile).text());
+    }
+}
+
+void selectFirstMatch() {
+    BuildSession& state = session();
+    state.top = 0;
+    state.horizontalOffset = 0;
+    state.selected = 0;
+    for (int i = 0; i < state.lineCount(); ++i) {
+        if (state.matchAt(i)) {
+            state.selected = i;
+            break;
+        }
+    }
+    if (state.consoleHeight < state.selected) state.top = state.selected - state.consoleHeight / 2;
+}
+
+}  // namespace
+
+int RunCommand(const char* commandLine) {
+    CaptureSink sink;
+    int result = platform().runCommand(commandLine, sink);
+    if (result == RunCompleted) FinishCapture();
+    return result;
+}
+
+void RunBuild(const String* file, const BuildCommand* resolved) {
+    BuildSession& state = session();
+    if (!resolveCommand(file, resolved)) return;
+    if (!saveModifiedEditors()) return;
+
+    HANDLE screen = ClearWindowArea(true);
+    state.clearOutput();
+    state.lineLength = 0;
+    state.carriageReturnPending = false;
+    state.selected = 0;
+    state.horizontalOffset = 0;
+    state.workingDirectory = platform().currentDirectory();
+    HideCursor();
+    int64_t startSeconds = platform().clockSeconds();
+
+    String command = platform().expandEnvironment(state.lastCommand.text());
+    int result = RunCommand(command.text());
+
+    signalCompletion(startSeconds);
+    RestoreCursor();
+    selectFirstMatch();
+    if (result != RunCompleted) {
+        ShowMessage(hostMessage(result));
+    } else {
+        platform().setTitle(hostMessage(MsgOutputWindowTitle) ? hostMessage(MsgOutputWindowTitle) : "");
+        for (int pass = 0; pass < kFlashPasses; ++pass) {
+            DrawLines(0, pass % 2 == 1);
+            platform().sleepMilliseconds(kFlashPauseMs);
+        }
+        OutputWindow();
+    }
+    if (host().RestoreScreen) host().RestoreScreen(screen);
+    sendEditorRedraw();
+}

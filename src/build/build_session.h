@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+
+#include "config/line_match.h"
+#include "foundation/list.h"
+#include "foundation/string_list.h"
+#include "foundation/text_string.h"
+
+enum WindowMode {
+    WindowFullScreen,
+    WindowBottomBand,  // the last rows of the console, under an editor
+};
+
+// Rows of the window in bottom-band mode.
+const int kBandRows = 20;
+
+// The state of the last build or loaded output; it lives as long as the module, so that the
+// output can be shown again and the build repeated later.
+struct BuildSession {
+    BuildSession() = default;
+    BuildSession(const BuildSession&) = delete;
+    BuildSession& operator=(const BuildSession&) = delete;
+    ~BuildSession();
+
+    StringList lines;
+    List<LineMatch*> matches;  // parallel to lines; owned; none for a line without a match
+    String lastCommand{""};
+    String currentParser{""};
+    String workingDirectory{""};
+    String logFile{""};
+    uint64_t logFileTime = 0;
+    WindowMode mode = WindowFullScreen;
+    int selected = 0;
+    int top = 0;
+    int horizontalOffset = 0;
+    bool editorRedraw = false;
+
+    // The line being assembled from the pipe.
+    char* lineBuffer = nullptr;
+    int lineLength = 0;
+    int lineCapacity = 0;
+    bool carriageReturnPending = false;  // a CR ended the last chunk: its LF may start the next
+
+    // Console size as last refreshed.
+    int consoleWidth = 80;
+    int consoleHeight = 25;
+
+    // Empties the output lines and their matches.
+    void clearOutput();
+    // Appends a line with a copy of its match (none for no match).
+    void appendLine(const String& text, const LineMatch* match);
+    LineMatch* matchAt(int index) { return index >= 0 && index < matches.count() ? *matches.at(index) : nullptr; }
+    int lineCount() const { return lines.count(); }
+    // Removes the line at index and its match.
+    void removeLine(int index);
+};
+
+BuildSession& session();
+// Forgets everything (tests start from a fresh session).
+void resetBuildSession();

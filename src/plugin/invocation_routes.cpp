@@ -1,0 +1,245 @@
+#include "plugin/invocation_routes.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "build/build_run.h"
+#include "build/build_session.h"
+#include "build/output_window.h"
+#include "config/command_resolution.h"
+#include "config/configuration.h"
+#include "far/host_services.h"
+#include "far/message_index.h"
+#include "platform/platform.h"
+#include "plugin/output_files.h"
+
+namespace {
+
+const char kPrefixMismatchText[] = "Command doesn't match prefix";
+const int kSaveFileNameLength = 256;
+
+enum EditorMenuItem { EditorShowOutput, EditorRepeatBuild, EditorBuildFile };
+enum PluginsMenuItem { PluginsShowOutput, PluginsRepeatBuild, PluginsBuildFile, PluginsLoadOutput, PluginsSaveOutput };
+
+// The directory a repeat changed away from, to go back to after the build.
+String savedDirectory("");
+
+const char* messageText(int index) {
+    const char* text = hostMessage(index);
+    return text ? text : "";
+}
+
+int showInvocationMenu(const int* items, int count) {
+    StringList texts;
+    for (int i = 0; i < count; ++i) texts.append(String(messageText(items[i])));
+    return ChooseFromMenu(hostMessage(MsgInvocationMenuTitle), texts, 0);
+}
+
+void sendEditorRedraw() {
+    BuildSession& state = session();
+    if (!state.editorRedraw) return;
+    if (host().EditorControl) host().EditorControl(ECTL_REDRAW, nullptr);
+    state.editorRedraw = false;
+}
+
+void showOutputWindow() {
+    HANDLE screen = ClearWindowArea(true);
+    OutputWindow();
+    if (host().RestoreScreen) host().RestoreScreen(screen);
+    sendEditorRedraw();
+}
+
+void restoreSavedDirectory() {
+    if (savedDirectory.empty()) return;
+    platform().setCurrentDirectory(savedDirectory.text());
+    savedDirectory.assign("");
+}
+
+void repeatLastBuild() {
+    BuildSession& state = session();
+    state.logFile.assign("");
+    savedDirectory = platform().currentDirectory();
+    platform().setCurrentDirectory(state.workingDirectory.text());
+    RunBuild(nullptr, nullptr);
+}
+
+// The fixed prefix, in any case, takes the first four characters whatever follows them.
+bool startsWithMake(const char* text) {
+    static const char make[] = "make";
+    for (int i = 0; i < 4; ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != make[i]) return false;
+    }
+    return true;
+}
+
+void buildFromCommandLine(const char* text) {
+    BuildSession& state = session();
+    state.logFile.assign("");
+    state.mode = WindowFullScreen;
+    const char* colon = std::strchr(text, ':');
+    if (!colon) return;
+    if (startsWithMake(text)) {
+        String file(colon + 1);
+        RunBuild(&file, nullptr);
+        return;
+    }
+    String prefix;
+    prefix.assignPart(text, 0, static_cast<int>(colon - text));
+    prefix.toLower();
+    BuildCommand command;
+    if (!ResolvePrefixCommand(prefix.text(), colon + 1, command)) {
+        ShowMessage(kPrefixMismatchText);
+        return;
+    }
+    RunBuild(nullptr, &command);
+}
+
+// The directory part of an absolute editor file name ("C:" kept for a drive-relative name).
+String directoryOf(const char* fileName) {
+    int length = static_cast<int>(std::strlen(fileName));
+    for (int i = length - 1; i >= 1; --i) {
+        char ch = fileName[i];
+        if (ch == '\\' || ch == '/') return String(fileName).mid(0, i);
+        if (ch == ':') return String(fileName).mid(0, i + 1);
+    }
+    return String(fileName).mid(0, 1);
+}
+
+void buildEditedFile() {
+    BuildSession& state = session();
+    state.logFile.assign("");
+    EditorInfo editor{};
+    if (!host().EditorControl || !host().EditorControl(ECTL_GETINFO, &editor) || !editor.FileName) return;
+    String file(editor.FileName);
+    const char* name = file.text();
+    bool absolute = name[0] == '\\' || name[0] == '/' || (name[0] && name[1] == ':');
+    if (!absolute) {
+        RunBuild(&file, nullptr);
+        return;
+    }
+    // The build runs in the edited file's folder, where its makefile and includes are.
+    String previous = platform().currentDirectory();
+    platform().setCurrentDirectory(directoryOf(name).text());
+    RunBuild(&file, nullptr);
+    platform().setCurrentDirectory(previous.text());
+}
+
+void openFromEditor() {
+    static const int items[] = {MsgShowOutput, MsgRepeatBuild, MsgBuildEditedFile};
+    int choice = showInvocationMenu(items, 3);
+    if (choice < 0) return;
+    BuildSession& state = session();
+    state.mode = WindowBottomBand;
+    switch (choice) {
+        case EditorShowOutput:
+            RefreshLoadedOutput();
+            if (state.lineCount() > 0) showOutputWindow();
+            break;
+        case EditorRepeatBuild:
+            repeatLastBuild();
+            restoreSavedDirectory();
+            break;
+        case EditorBuildFile:
+            buildEditedFile();
+            break;
+        default:
+            break;
+    }
+}
+
+// The name of the active panel's current item; false for an empty panel.
+bool currentPanelItem(String& name) {
+    if (!host().Control) return false;
+    PanelInfo panel{};
+    if (!host().Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &panel)) return false;
+    if (panel.ItemsNumber <= 0 || !panel.PanelItems) return false;
+    int current = panel.CurrentItem;
+    if (current < 0 || current >= panel.ItemsNumber) current = 0;
+    char fileName[MAX_PATH + 1];
+    std::memcpy(fileName, panel.PanelItems[current].FindData.cFileName, MAX_PATH);
+    fileName[MAX_PATH] = 0;
+    name.assign(fileName);
+    return true;
+}
+
+void loadOutputFromPanel() {
+    BuildSession& state = session();
+    state.mode = WindowFullScreen;
+    state.clearOutput();
+    String name;
+    if (!currentPanelItem(name)) return;
+    String path = platform().currentDirectory();
+    path.append(platform().pathSeparator()).append(name);
+    if (!LoadOutputFile(path)) return;
+    state.top = 0;
+    state.selected = 0;
+    showOutputWindow();
+}
+
+void saveOutputToFile() {
+    if (!host().InputBox) return;
+    char fileName[kSaveFileNameLength] = {0};
+    if (!host().InputBox(hostMessage(MsgSaveOutput), hostMessage(MsgSaveOutputPrompt), nullptr, "", fileName,
+                         kSaveFileNameLength, nullptr, FIB_BUTTONS | FIB_EXPANDENV)) {
+        return;
+    }
+    fileName[kSaveFileNameLength - 1] = 0;
+    if (!session().lines.saveLines(fileName)) ShowMessage(hostMessage(MsgSaveOutputFailed));
+}
+
+void openFromPluginsMenu() {
+    static const int items[] = {MsgShowOutput, MsgRepeatBuild, MsgBuildFileUnderCursor, MsgLoadOutput, MsgSaveOutput};
+    int choice = showInvocationMenu(items, 5);
+    BuildSession& state = session();
+    switch (choice) {
+        case PluginsShowOutput:
+            if (state.lineCount() == 0) break;
+            RefreshLoadedOutput();
+            state.mode = WindowFullScreen;
+            showOutputWindow();
+            break;
+        case PluginsRepeatBuild:
+            if (state.lastCommand.empty()) break;
+            state.mode = WindowFullScreen;
+            repeatLastBuild();
+            restoreSavedDirectory();
+            break;
+        case PluginsBuildFile: {
+            state.logFile.assign("");
+            String name;
+            // An empty panel has no file to build.
+            if (!currentPanelItem(name)) break;
+            state.mode = WindowFullScreen;
+            RunBuild(&name, nullptr);
+            restoreSavedDirectory();
+            break;
+        }
+        case PluginsLoadOutput:
+            loadOutputFromPanel();
+            break;
+        case PluginsSaveOutput:
+            saveOutputToFile();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+void routeInvocation(int openFrom, INT_PTR item) {
+    switch (openFrom) {
+        case OPEN_COMMANDLINE:
+            if (item) buildFromCommandLine(reinterpret_cast<const char*>(item));
+            restoreSavedDirectory();
+            break;
+        case OPEN_EDITOR:
+            openFromEditor();
+            break;
+        case OPEN_PLUGINSMENU:
+            openFromPluginsMenu();
+            break;
+        default:
+            break;
+    }
+}

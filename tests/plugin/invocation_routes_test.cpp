@@ -1,0 +1,309 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/plugin_fixture.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class InvocationRoutes : public PluginFixture {
+protected:
+    void startWith(const std::string& command, const std::string& extraTypes = "") {
+        writeConfig(configWithCommand(command, extraTypes));
+        startPlugin();
+    }
+    void enterDirectory(const std::string& name) {
+        std::filesystem::create_directories(directory.path(name));
+        std::filesystem::current_path(directory.path(name));
+    }
+    std::string menuTitle(size_t index) { return host.menus.at(index).title; }
+};
+
+const char kTwoLines[] = "printf 'a.c:3:7: error: broken\\nplain\\n'";
+
+}  // namespace
+
+TEST_F(InvocationRoutes, CommandLineBuildShowsClassifiedOutputAndRestoresTheScreen) {
+    startWith(std::string("printf 'start\\n'; ") + kTwoLines);
+    enterDirectory("work");
+    openCommandLine("make:hello.c");
+    EXPECT_EQ(outputLines(), (Lines{"start", "a.c:3:7: error: broken", "plain"}));
+    EXPECT_EQ(outputMatches(), (Lines{"-", "E a.c:3:7", "-"}));
+    EXPECT_EQ(session().selected, 1);  // the first classified line
+    EXPECT_EQ(session().mode, WindowFullScreen);
+    EXPECT_EQ(std::filesystem::path(session().workingDirectory.text()), std::filesystem::current_path());
+    EXPECT_EQ(platform.titles, (Lines{host.message(23)}));
+    EXPECT_EQ(platform.readsAfterKeysRanOut, 1);  // the window ran and Esc closed it
+    EXPECT_EQ(host.savedScreens.size(), 1u);
+    EXPECT_EQ(host.restoredScreens, 1);
+    EXPECT_EQ(host.restoredHandles[0], reinterpret_cast<HANDLE>(1));
+    EXPECT_GE(platform.sleeps, 6);  // the selection flashed
+    EXPECT_TRUE(host.messageBoxes.empty());
+}
+
+TEST_F(InvocationRoutes, CommandLineForms) {
+    startWith("printf 'built $0 $1\\n'",
+              "<filetype filename='/^(.+)$/'><command name='Any' parser='sh' prefix='cc'>printf 'cc $1\\n'</command>"
+              "</filetype>");
+    openCommandLine("MAKE:foo.c");  // the fixed prefix in any case; two types match: a menu
+    ASSERT_EQ(host.menus.size(), 1u);
+    EXPECT_EQ(menuTitle(0), host.message(5));
+    EXPECT_EQ(host.menus[0].items, (Lines{"&1 Run", "&2 Any"}));
+    EXPECT_EQ(host.menus[0].selected, 0);
+    EXPECT_EQ(host.menus[0].flags, static_cast<DWORD>(FMENU_WRAPMODE));
+    EXPECT_EQ(host.menus[0].maxHeight, 20);
+    EXPECT_EQ(host.menus[0].helpTopic, "content");
+    EXPECT_EQ(host.menus[0].x, -1);
+    EXPECT_TRUE(platform.commandsRun.empty());  // cancelled
+
+    host.menuAnswers.push_back(0);
+    openCommandLine("make:foo.c");
+    EXPECT_EQ(outputLines(), (Lines{"built foo.c foo"}));
+
+    openCommandLine("Cc:bar");  // looked up as cc
+    EXPECT_EQ(outputLines(), (Lines{"cc bar"}));
+
+    openCommandLine("gcc:bar");
+    openCommandLine("nocolon");
+    EXPECT_EQ(messageTexts(), (Lines{"Command doesn't match prefix"}));
+    EXPECT_EQ(platform.commandsRun.size(), 2u);
+
+    openCommandLine("make:");  // an empty file name matches no type here
+    EXPECT_EQ(messageTexts().back(), host.message(4));
+    EXPECT_EQ(outputLines(), (Lines{"cc bar"}));  // the session keeps its old lines
+}
+
+TEST_F(InvocationRoutes, StartFailuresShowTheirMessageAndNoWindow) {
+    startWith("printf 'x\\n'");
+    platform.forcedRunResult = 1;
+    openCommandLine("make:a.c");
+    EXPECT_EQ(messageTexts(), (Lines{host.message(1)}));
+    EXPECT_EQ(platform.readsAfterKeysRanOut, 0);
+    EXPECT_EQ(host.restoredScreens, 1);
+
+    platform.forcedRunResult = -1;
+    session().lastCommand.assign("");
+    openFromEditor(1);  // repeat with no last command: nothing to start
+    EXPECT_EQ(messageTexts().back(), host.message(2));
+    EXPECT_EQ(session().mode, WindowBottomBand);
+}
+
+TEST_F(InvocationRoutes, ModifiedEditorsAreSavedBeforeEveryBuild) {
+    startWith("printf 'x\\n'");
+    host.windows.push_back({WTYPE_EDITOR, true, "/src/a.c"});
+    host.windows.push_back({WTYPE_VIEWER, true, "/src/b.c"});
+    host.windows.push_back({WTYPE_EDITOR, false, "/src/c.c"});
+    openCommandLine("make:a.c");
+    EXPECT_EQ(host.windows[1].saves, 1);
+    EXPECT_EQ(host.windows[2].saves, 0);
+    EXPECT_EQ(host.windows[3].saves, 0);
+    EXPECT_EQ(host.windowSwitches, (std::vector<int>{1}));
+
+    host.windows[1].modified = true;
+    host.windows[1].saveFails = true;
+    session().clearOutput();
+    openCommandLine("make:a.c");
+    EXPECT_EQ(platform.commandsRun.size(), 1u);  // the failed save stopped the build, silently
+    EXPECT_TRUE(host.messageBoxes.empty());
+}
+
+TEST_F(InvocationRoutes, RepeatRunsInTheSavedWorkingDirectoryAndComesBack) {
+    startWith("pwd");
+    enterDirectory("first");
+    openCommandLine("make:a.c");
+    std::string first = std::filesystem::current_path().string();
+    EXPECT_EQ(outputLines(), (Lines{first}));
+
+    enterDirectory("second");
+    openFromPluginsMenu(1);
+    EXPECT_EQ(outputLines(), (Lines{first}));
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("second")));
+    EXPECT_EQ(menuTitle(0), host.message(9));
+    EXPECT_EQ(host.menus[0].items.size(), 5u);
+    EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items[1]), host.message(8));
+
+    openFromEditor(1);
+    EXPECT_EQ(outputLines(), (Lines{first}));
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("second")));
+    EXPECT_EQ(host.menus[1].items.size(), 3u);
+
+    // From the plug-ins menu, a repeat with no last command does nothing at all.
+    session().lastCommand.assign("");
+    openFromPluginsMenu(1);
+    EXPECT_EQ(platform.commandsRun.size(), 3u);
+}
+
+TEST_F(InvocationRoutes, BuildingTheEditedFileRunsInItsFolder) {
+    startWith("pwd; printf '$0\\n'");
+    std::string source = directory.write("project/src/main.c", "int main;\n");
+    host.windows.push_back({WTYPE_EDITOR, false, source});
+    host.currentWindow = 1;
+    enterDirectory("elsewhere");
+    openFromEditor(2);
+    EXPECT_EQ(outputLines(), (Lines{directory.path("project/src"), source}));
+    EXPECT_EQ(session().mode, WindowBottomBand);
+    EXPECT_EQ(std::string(session().workingDirectory.text()), directory.path("project/src"));
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("elsewhere")));
+    EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items[2]), host.message(7));
+}
+
+TEST_F(InvocationRoutes, BuildingTheFileUnderTheCursor) {
+    startWith("printf 'built $0\\n'");
+    openFromPluginsMenu(2);  // an empty panel: nothing to build
+    EXPECT_TRUE(platform.commandsRun.empty());
+    host.panelItems = {"..", "one.c", "two.c"};
+    host.panelCurrent = 2;
+    openFromPluginsMenu(2);
+    EXPECT_EQ(outputLines(), (Lines{"built two.c"}));
+    EXPECT_EQ(session().mode, WindowFullScreen);
+}
+
+TEST_F(InvocationRoutes, ShowingTheOutputAgain) {
+    startWith(kTwoLines);
+    openFromPluginsMenu(0);  // nothing to show yet
+    EXPECT_EQ(platform.readsAfterKeysRanOut, 0);
+    openCommandLine("make:a.c");
+    openFromPluginsMenu(0);
+    EXPECT_EQ(platform.readsAfterKeysRanOut, 2);
+    EXPECT_EQ(host.restoredScreens, 2);
+    openFromEditor(0);
+    EXPECT_EQ(platform.readsAfterKeysRanOut, 3);
+    EXPECT_EQ(session().mode, WindowBottomBand);
+    openFromEditor(-1);  // cancelled: nothing
+    EXPECT_EQ(platform.readsAfterKeysRanOut, 3);
+}
+
+TEST_F(InvocationRoutes, SavingTheOutput) {
+    startWith(kTwoLines);
+    openCommandLine("make:a.c");
+    openFromPluginsMenu(4);  // cancelled input box
+    ASSERT_EQ(host.inputBoxes.size(), 1u);
+    EXPECT_EQ(host.inputBoxes[0].title, host.message(11));
+    EXPECT_EQ(host.inputBoxes[0].prompt, host.message(19));
+    EXPECT_EQ(host.inputBoxes[0].flags, static_cast<DWORD>(FIB_BUTTONS | FIB_EXPANDENV));
+    EXPECT_EQ(host.inputBoxes[0].destLength, 256);
+
+    std::string saved = directory.path("saved.log");
+    host.inputAnswers.push_back(saved);
+    openFromPluginsMenu(4);
+    EXPECT_EQ(readWholeFile(saved), "a.c:3:7: error: broken\nplain\n");
+
+    host.inputAnswers.push_back(directory.path("missing/dir/out.log"));
+    openFromPluginsMenu(4);
+    EXPECT_EQ(messageTexts(), (Lines{host.message(20)}));
+}
+
+class LoadingOutput : public InvocationRoutes {
+protected:
+    void startWithParsers(const std::string& parsers) {
+        writeConfig("<tinker-config><parsers>" + parsers +
+                    "</parsers><types><filetype filename='/x/'/></types></tinker-config>");
+        startPlugin();
+        enterDirectory("logs");
+        host.panelItems = {"build.log"};
+    }
+    void writeLog(const std::string& text) { directory.write("logs/build.log", text); }
+};
+
+const char kParserA[] = "<alpha><error pattern='/^A(\\d)/' file='' line='1'/></alpha>";
+const char kParserB[] = "<beta><warning pattern='/^B(\\d)/' file='' line='1'/></beta>";
+const char kParserC[] = "<gamma><error pattern='/^C/' file='' line=''/></gamma>";
+
+TEST_F(LoadingOutput, OneRecognisingParserIsTakenAtOnce) {
+    startWithParsers(std::string(kParserA) + kParserB);
+    writeLog("x\nB2\nA1\n");
+    host.panelItems = {};
+    openFromPluginsMenu(3);  // empty panel: stops
+    EXPECT_EQ(platform.readsAfterKeysRanOut, 0);
+    host.panelItems = {"missing.log"};
+    openFromPluginsMenu(3);
+    EXPECT_EQ(messageTexts(), (Lines{host.message(14)}));
+
+    writeLog("x\nA1\nA2\n");
+    host.panelItems = {"build.log"};
+    openFromPluginsMenu(3);
+    EXPECT_EQ(outputLines(), (Lines{"x", "A1", "A2"}));
+    EXPECT_EQ(outputMatches(), (Lines{"-", "E :1:-1", "E :2:-1"}));
+    EXPECT_STREQ(session().currentParser.text(), "alpha");
+    EXPECT_EQ(std::string(session().logFile.text()), directory.path("logs/build.log"));
+    EXPECT_EQ(platform.readsAfterKeysRanOut, 1);
+    EXPECT_EQ(session().selected, 0);
+}
+
+TEST_F(LoadingOutput, SeveralCandidatesAskTheUser) {
+    startWithParsers(std::string(kParserA) + kParserB + kParserC);
+    writeLog("B2\nA1\nC\n");
+    host.menuAnswers.push_back(3);
+    host.menuAnswers.push_back(-1);  // the parser chooser is cancelled
+    OpenPlugin(OPEN_PLUGINSMENU, 0);
+    ASSERT_EQ(host.menus.size(), 2u);
+    EXPECT_EQ(menuTitle(1), host.message(13));
+    EXPECT_EQ(host.menus[1].items.size(), 3u);
+    EXPECT_EQ(outputLines().size(), 3u);
+    EXPECT_EQ(outputMatches(), (Lines{"-", "-", "-"}));
+    EXPECT_EQ(platform.readsAfterKeysRanOut, 0);
+
+    host.menuAnswers.push_back(3);
+    host.menuAnswers.push_back(0);
+    OpenPlugin(OPEN_PLUGINSMENU, 0);
+    std::string chosen = ScriptedHost::menuItemText(host.menus[3].items[0]);
+    EXPECT_STREQ(session().currentParser.text(), chosen.c_str());
+    EXPECT_EQ(platform.readsAfterKeysRanOut, 1);
+}
+
+TEST_F(LoadingOutput, NoRecognisingParserOffersThemAllSorted) {
+    startWithParsers(std::string(kParserC) + kParserB + kParserA);
+    writeLog("nothing\n");
+    host.menuAnswers.push_back(3);
+    host.menuAnswers.push_back(1);
+    OpenPlugin(OPEN_PLUGINSMENU, 0);
+    EXPECT_EQ(messageTexts(), (Lines{host.message(24)}));
+    ASSERT_EQ(host.menus.size(), 2u);
+    EXPECT_EQ(host.menus[1].items, (Lines{"&1 alpha", "&2 beta", "&3 gamma"}));
+    EXPECT_STREQ(session().currentParser.text(), "beta");
+}
+
+TEST_F(LoadingOutput, WithoutAnyParserTheLinesAreShownPlain) {
+    writeConfig("<tinker-config><parsers><p><error pattern='/(/' file='' line=''/></p></parsers>"
+                "<types><filetype filename='/x/'/></types></tinker-config>");
+    startPlugin();
+    host.messageBoxes.clear();
+    enterDirectory("logs");
+    host.panelItems = {"build.log"};
+    writeLog("one\ntwo\n");
+    openFromPluginsMenu(3);
+    EXPECT_EQ(messageTexts(), (Lines{host.message(24)}));
+    EXPECT_EQ(outputMatches(), (Lines{"-", "-"}));
+    EXPECT_EQ(platform.readsAfterKeysRanOut, 1);
+}
+
+TEST_F(LoadingOutput, AChangedLogIsReadAgainBeforeItIsShown) {
+    startWithParsers(kParserA);
+    writeLog("A1\n");
+    openFromPluginsMenu(3);
+    EXPECT_EQ(outputLines(), (Lines{"A1"}));
+    writeLog("A1\nmore\nA3\n");
+    std::filesystem::last_write_time(directory.path("logs/build.log"),
+                                     std::filesystem::last_write_time(directory.path("logs/build.log")) +
+                                         std::chrono::seconds(5));
+    openFromPluginsMenu(0);
+    EXPECT_EQ(outputLines(), (Lines{"A1", "more", "A3"}));
+    EXPECT_EQ(outputMatches(), (Lines{"E :1:-1", "-", "E :3:-1"}));
+
+    // A build forgets the log: showing the output no longer reads it.
+    writeConfig(configWithCommand("printf 'built\\n'"));
+    touchConfig();
+    openCommandLine("make:a.c");
+    writeLog("changed again\n");
+    std::filesystem::last_write_time(directory.path("logs/build.log"),
+                                     std::filesystem::last_write_time(directory.path("logs/build.log")) +
+                                         std::chrono::seconds(10));
+    openFromPluginsMenu(0);
+    EXPECT_EQ(outputLines(), (Lines{"built"}));
+}
