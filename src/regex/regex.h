@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // A (start, end) pair of byte offsets into the subject, end exclusive; -1, -1 when the group
 // took no part. Span 0 is the whole match.
@@ -58,10 +60,64 @@ public:
     int groupCount() const { return groupCount_; }
     int maxBackReference() const { return maxBackReference_; }
 
+    // Steps one match may take before it gives up with ErrMatchLimit; 0 means no limit.
+    static constexpr uint32_t kDefaultMatchLimit = 10000000;
+    void setMatchLimit(uint32_t steps) { matchLimit_ = steps; }
+    uint32_t matchLimit() const { return matchLimit_; }
+
+    // The shortcuts (first-character set, end trimming, required literals, repetition skips)
+    // never change a result; tests and the benchmark switch them off to prove it.
+    void setOptimizations(bool on) { optimizations_ = on; }
+    bool optimizations() const { return optimizations_; }
+
+    // For tests: the compiled program (none before a successful compile) and its node count,
+    // the first-character set, and the byte strings that every match contains in this order.
+    const RegexNode* program() const { return program_; }
+    int programSize() const { return programSize_; }
+    bool firstCharsValid() const { return firstCharsValid_; }
+    bool isFirstChar(unsigned char c) const { return firstChars_[c]; }
+    std::vector<std::string> requiredLiterals() const;
+
 private:
-    // The compiler and the matcher live in their own files; their state is below.
+    friend class RegexCompiler;
+
+    void freeProgram();
+    void resetAnalyses();
+    bool elementAccepts(const RegexNode* node, uint8_t c) const;
+    void linkFollowTests();
+    void buildFirstChars();
+    void findTrimElement();
+    const uint8_t* trimmedEnd(const uint8_t* begin, const uint8_t* end) const;
+    void findRequiredLiterals();
+    bool containsRequiredLiterals(const uint8_t* begin, const uint8_t* end) const;
+    const uint8_t* scanAccepted(const RegexNode* node, const uint8_t* p, const uint8_t* limit) const;
+    int runProgram(const uint8_t* begin, const uint8_t* end, CaptureSpan* spans, int32_t count);
+
+    RegexNode* program_ = nullptr;
+    int32_t programSize_ = 0;
+    uint8_t lowerTable_[256];
+    uint8_t upperTable_[256];
+    uint8_t charClassTable_[256];
+    uint8_t classSets_[6][32];
+    bool firstChars_[256] = {};
+    bool firstCharsValid_ = false;
+    bool hasLookAhead_ = false;
+    bool ignoreCase_ = false;
     int32_t errorCode_ = ErrNotCompiled;
     int32_t errorPos_ = 0;
     int32_t groupCount_ = 1;
     int32_t maxBackReference_ = 0;
+    const char* subjectStart_ = nullptr;
+    ChoiceChunk* firstChunk_ = nullptr;
+
+    // The last mandatory element that consumes a character, when end trimming is sound.
+    const RegexNode* trimElement_ = nullptr;
+    // Required literals: the runs stored one after another, their lengths, and whether they
+    // compare by lower-case mapping.
+    std::string requiredBytes_;
+    std::vector<int32_t> requiredLengths_;
+    bool requiredFolded_ = false;
+
+    bool optimizations_ = true;
+    uint32_t matchLimit_ = kDefaultMatchLimit;
 };

@@ -1,0 +1,577 @@
+// The backtracking interpreter: runs a program once, anchored at the subject's first byte, with
+// an explicit stack of choice points instead of recursion.
+
+#include <climits>
+#include <cstring>
+
+#include "regex/regex.h"
+#include "regex/regex_choice_stack.h"
+#include "regex/regex_element_test.h"
+#include "regex/regex_program.h"
+
+namespace {
+
+bool sameText(const uint8_t* a, const uint8_t* b, int32_t length, bool fold, const uint8_t* lower) {
+    if (!fold) return std::memcmp(a, b, size_t(length)) == 0;
+    for (int32_t i = 0; i < length; ++i) {
+        if (lower[a[i]] != lower[b[i]]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int Regex::match(const char* subject, CaptureSpan* spans, int& count) {
+    const char* end = subject ? subject + std::strlen(subject) : nullptr;
+    return matchRange(subject, end, spans, count);
+}
+
+int Regex::matchRange(const char* begin, const char* end, CaptureSpan* spans, int& count) {
+    if (!program_) return 0;
+    if (count <= maxBackReference_) {
+        errorCode_ = ErrCaptureCapacity;
+        errorPos_ = maxBackReference_;
+        return 0;
+    }
+    errorCode_ = ErrNone;
+    if (count > groupCount_) count = groupCount_;
+    if (!begin || !end || end < begin || end - begin > INT32_MAX) return 0;
+    const uint8_t* first = reinterpret_cast<const uint8_t*>(begin);
+    const uint8_t* last = reinterpret_cast<const uint8_t*>(end);
+    subjectStart_ = begin;
+
+    // The spans of a failed match mean nothing, so a subject rejected here leaves them alone.
+    if (optimizations_) {
+        // A valid set means every match consumes a first character, so an empty subject fails
+        // without a look at the byte after it.
+        if (firstCharsValid_ && (first == last || !firstChars_[*first])) return 0;
+        if (!requiredLengths_.empty() && !containsRequiredLiterals(first, last)) return 0;
+        if (trimElement_) {
+            last = trimmedEnd(first, last);
+            if (last == first) return 0;
+        }
+    }
+
+    for (int i = 0; i < count; ++i) spans[i] = CaptureSpan{-1, -1};
+    if (!runProgram(first, last, spans, count)) return 0;
+    for (int i = 0; i < count; ++i) {
+        if (spans[i].start < 0 || spans[i].end < 0 || spans[i].start > spans[i].end) spans[i] = CaptureSpan{-1, -1};
+    }
+    return 1;
+}
+
+const uint8_t* Regex::scanAccepted(const RegexNode* node, const uint8_t* p, const uint8_t* limit) const {
+    const uint32_t operand = node->operand;
+    switch (node->kind) {
+    case RepeatAny:
+    case RepeatAnyLazy:
+        if (operand != AnyChar && p < limit) {
+            if (const void* lf = std::memchr(p, '\n', size_t(limit - p))) limit = static_cast<const uint8_t*>(lf);
+            if (const void* cr = std::memchr(p, '\r', size_t(limit - p))) limit = static_cast<const uint8_t*>(cr);
+        }
+        return limit;
+    case RepeatChar:
+    case RepeatCharLazy:
+        if (ignoreCase_) {
+            while (p < limit && lowerTable_[*p] == operand) ++p;
+        } else {
+            while (p < limit && *p == operand) ++p;
+        }
+        return p;
+    case RepeatNotChar:
+    case RepeatNotCharLazy:
+        if (ignoreCase_) {
+            while (p < limit && lowerTable_[*p] != operand) ++p;
+        } else if (p < limit) {
+            const void* hit = std::memchr(p, int(operand), size_t(limit - p));
+            return hit ? static_cast<const uint8_t*>(hit) : limit;
+        }
+        return p;
+    case RepeatClass:
+    case RepeatClassLazy:
+        while (p < limit && (charClassTable_[*p] & operand)) ++p;
+        return p;
+    case RepeatNotClass:
+    case RepeatNotClassLazy:
+        while (p < limit && !(charClassTable_[*p] & operand)) ++p;
+        return p;
+    default: {
+        const uint8_t* set = node->set;
+        while (p < limit && setHas(set, *p)) ++p;
+        return p;
+    }
+    }
+}
+
+int Regex::runProgram(const uint8_t* start, const uint8_t* end, CaptureSpan* spans, int32_t count) {
+    ChoiceStack stack(firstChunk_);
+    const RegexNode* node = program_;
+    const uint8_t* pos = start;
+    int32_t loopDepth = 0;
+    const bool skips = optimizations_;
+    const uint64_t limit = matchLimit_ ? matchLimit_ : UINT64_MAX;
+    uint64_t steps = 0;
+    const uint8_t* lower = lowerTable_;
+    const uint8_t* classes = charClassTable_;
+
+    auto offset = [start](const uint8_t* p) { return int32_t(p - start); };
+    auto captures = [count](const RegexNode* group) { return group->index >= 0 && group->index < count; };
+    auto saveCapture = [&](const RegexNode* group) {
+        const CaptureSpan& span = spans[group->index];
+        stack.push(SavedCapture, group, nullptr, nullptr, span.start, span.end, 0);
+    };
+    auto pushAlternative = [&](const RegexNode* open, const uint8_t* at) {
+        if (open->alternative) stack.push(AltChoice, open->alternative, at, nullptr, 0, 0, 0);
+    };
+    // The lazy skip: take, one at a time, the repetitions after which the following test is
+    // bound to fail, stopping in front of the last one so that backtracking takes it.
+    auto lazySkip = [&](const RegexNode* repeat, const uint8_t* p, int32_t& allowed) {
+        const RegexNode* follow = repeat->follow;
+        if (p < end && elementAccepts(follow, *p)) return p;
+        while (allowed != 0 && p < end && elementAccepts(repeat, *p) && !(p + 1 < end && elementAccepts(follow, p[1]))) {
+            ++p;
+            if (allowed > 0) --allowed;
+        }
+        return p;
+    };
+
+step:
+    if (++steps > limit) goto exhausted;
+    switch (node->kind) {
+    case LineStart:
+        if (pos == start || pos[-1] == '\r' || pos[-1] == '\n') break;
+        goto fail;
+    case LineEnd:
+        if (pos == end) break;
+        if (*pos == '\r') {
+            ++pos;
+            if (pos < end && *pos == '\n') ++pos;
+            break;
+        }
+        if (*pos == '\n') {
+            ++pos;
+            break;
+        }
+        goto fail;
+    case TextStart:
+        if (pos == start) break;
+        goto fail;
+    case TextEnd:
+        if (pos == end) break;
+        goto fail;
+    case WordBoundary:
+    case NotWordBoundary: {
+        bool before = pos > start && (classes[pos[-1]] & CcWord);
+        bool after = pos < end && (classes[*pos] & CcWord);
+        if ((before != after) == (node->kind == WordBoundary)) break;
+        goto fail;
+    }
+    case InClass:
+        if (pos < end && (classes[*pos] & node->operand)) {
+            ++pos;
+            break;
+        }
+        goto fail;
+    case NotInClass:
+        if (pos < end && !(classes[*pos] & node->operand)) {
+            ++pos;
+            break;
+        }
+        goto fail;
+    case AnyButNewline:
+        if (pos < end && *pos != '\r' && *pos != '\n') {
+            ++pos;
+            break;
+        }
+        goto fail;
+    case AnyChar:
+        if (pos < end) {
+            ++pos;
+            break;
+        }
+        goto fail;
+    case Char:
+        if (pos < end && *pos == node->operand) {
+            ++pos;
+            break;
+        }
+        goto fail;
+    case NotChar:
+        if (pos < end && *pos != node->operand) {
+            ++pos;
+            break;
+        }
+        goto fail;
+    case CharFold:
+        if (pos < end && lower[*pos] == node->operand) {
+            ++pos;
+            break;
+        }
+        goto fail;
+    case NotCharFold:
+        if (pos < end && lower[*pos] != node->operand) {
+            ++pos;
+            break;
+        }
+        goto fail;
+    case CharSet:
+        if (pos < end && setHas(node->set, *pos)) {
+            ++pos;
+            break;
+        }
+        goto fail;
+    case GroupOpen:
+        if (captures(node)) {
+            if (loopDepth != 0) saveCapture(node);
+            spans[node->index].start = offset(pos);
+        }
+        pushAlternative(node, pos);
+        break;
+    case Alternative:
+        node = node->close;
+        goto step;
+    case BackReference: {
+        const CaptureSpan span = spans[node->operand];
+        if (span.start < 0 || span.end < span.start) goto fail;
+        int32_t length = span.end - span.start;
+        if (length > end - pos || !sameText(start + span.start, pos, length, ignoreCase_, lower)) goto fail;
+        pos += length;
+        break;
+    }
+    case RepeatChar:
+    case RepeatNotChar:
+    case RepeatAny:
+    case RepeatClass:
+    case RepeatNotClass:
+    case RepeatSet: {
+        if (node->min > end - pos) goto fail;
+        const uint8_t* floor = pos + node->min;
+        if (scanAccepted(node, pos, floor) != floor) goto fail;
+        int32_t allowed = node->max - node->min;
+        const uint8_t* limitPos = (allowed < 0 || allowed > end - floor) ? end : floor + allowed;
+        pos = scanAccepted(node, floor, limitPos);
+        // Nothing beyond the mandatory part means nothing to give back.
+        if (pos != floor) stack.push(node->kind, node, pos, floor, 0, 0, 0);
+        break;
+    }
+    case RepeatCharLazy:
+    case RepeatNotCharLazy:
+    case RepeatAnyLazy:
+    case RepeatClassLazy:
+    case RepeatNotClassLazy:
+    case RepeatSetLazy: {
+        if (node->min > end - pos) goto fail;
+        const uint8_t* floor = pos + node->min;
+        if (scanAccepted(node, pos, floor) != floor) goto fail;
+        pos = floor;
+        int32_t allowed = node->max - node->min;
+        if (node->max == node->min) break;
+        if (skips && node->follow) pos = lazySkip(node, pos, allowed);
+        stack.push(node->kind, node, pos, floor, 0, allowed, 0);
+        break;
+    }
+    case RepeatBackReference:
+    case RepeatBackReferenceLazy: {
+        const CaptureSpan span = spans[node->operand];
+        if (span.start < 0 || span.end < span.start) goto fail;
+        const int32_t length = span.end - span.start;
+        const uint8_t* text = start + span.start;
+        // An empty text repeats without moving: the mandatory count is met at once, and there
+        // is nothing to take or give back.
+        if (length > 0) {
+            for (int32_t i = 0; i < node->min; ++i) {
+                if (length > end - pos || !sameText(text, pos, length, ignoreCase_, lower)) goto fail;
+                pos += length;
+            }
+        }
+        if (node->max == node->min || length == 0) break;
+        const uint8_t* floor = pos;
+        int32_t allowed = node->max - node->min;
+        if (node->kind == RepeatBackReferenceLazy) {
+            stack.push(node->kind, node, pos, floor, length, allowed, 0);
+            break;
+        }
+        while (allowed != 0 && length <= end - pos && sameText(text, pos, length, ignoreCase_, lower)) {
+            pos += length;
+            if (allowed > 0) --allowed;
+        }
+        if (pos != floor) stack.push(node->kind, node, pos, floor, length, 0, 0);
+        break;
+    }
+    case RepeatGroup:
+    case RepeatGroupLazy:
+        if (node->max == 0) {
+            node = node->partner->next;
+            goto step;
+        }
+        if (loopDepth != 0 && captures(node)) saveCapture(node);
+        stack.push(node->kind, node, pos, pos, node->min, node->max, 1);
+        if (node->kind == RepeatGroupLazy && node->min == 0) {
+            node = node->partner->next;
+            goto step;
+        }
+        pushAlternative(node, pos);
+        if (captures(node)) spans[node->index].start = offset(pos);
+        ++loopDepth;
+        break;
+    case LookAhead:
+    case NegLookAhead:
+        stack.push(node->kind, node, pos, pos, 0, 0, 1);
+        pushAlternative(node, pos);
+        break;
+    case LookBehind:
+    case NegLookBehind:
+        if (pos - start >= node->index) {
+            stack.push(node->kind, node, pos, pos, 0, 0, 1);
+            pos -= node->index;
+            break;
+        }
+        if (node->kind == LookBehind) goto fail;
+        node = node->partner->next;
+        goto step;
+    case Commit:
+        stack.push(Commit, node, pos, pos, 0, 0, 0);
+        break;
+    case Accept:
+        return 1;
+    case GroupClose: {
+        const RegexNode* open = node->partner;
+        switch (open->kind) {
+        case GroupOpen:
+            if (captures(node)) spans[node->index].end = offset(pos);
+            break;
+        case LookAhead:
+            // Everything tried inside the look-ahead is dropped with its own point.
+            for (;;) {
+                if (stack.empty()) goto fail;
+                ChoicePoint& point = stack.top();
+                bool own = point.kind == LookAhead && point.node == open;
+                const uint8_t* saved = point.pos;
+                stack.pop();
+                if (own) {
+                    pos = saved;
+                    break;
+                }
+            }
+            break;
+        case NegLookAhead:
+            for (;;) {
+                if (stack.empty()) goto fail;
+                bool own = stack.top().kind == NegLookAhead;
+                stack.pop();
+                if (own) break;
+            }
+            goto fail;
+        case LookBehind:
+            break;
+        case NegLookBehind:
+            // The body held: the assertion fails. Only a commit can lie above the body's own
+            // point; it is dropped with the body as in a look-ahead.
+            while (!stack.empty() && !(stack.top().kind == NegLookBehind && stack.top().node == open)) stack.pop();
+            if (!stack.empty()) stack.top().active = 0;
+            goto fail;
+        default: {
+            ChoicePoint* loop = stack.findNearest(RepeatGroup, RepeatGroupLazy, open);
+            if (!loop) goto fail;
+            ChoicePoint copy = *loop;
+            const bool greedy = open->kind == RepeatGroup;
+            const bool empty = pos == copy.floor;
+            const bool capturing = captures(open);
+            // An empty iteration would repeat itself forever: the loop ends there.
+            if (empty && (greedy || copy.saved - 1 > 0)) {
+                if (capturing) spans[open->index].end = offset(pos);
+                --loopDepth;
+                break;
+            }
+            --copy.saved;
+            if (copy.saved > 0) {
+                if (copy.count > 0) --copy.count;
+                copy.floor = copy.pos = pos;
+                stack.push() = copy;
+                if (capturing) {
+                    spans[open->index].start = offset(pos);
+                    saveCapture(open);
+                }
+                pushAlternative(open, pos);
+                node = open->next;
+                goto step;
+            }
+            if (copy.count > 0) --copy.count;
+            if (capturing) spans[open->index].end = offset(pos);
+            if (greedy) {
+                if (copy.count == 0) {
+                    --loopDepth;
+                    break;
+                }
+                copy.floor = copy.pos = pos;
+                stack.push() = copy;
+                if (capturing) {
+                    saveCapture(open);
+                    spans[open->index].start = offset(pos);
+                }
+                pushAlternative(open, pos);
+                node = open->next;
+                goto step;
+            }
+            --loopDepth;
+            if (copy.count != 0) {
+                copy.active = empty ? 0 : 1;
+                copy.floor = copy.pos = pos;
+                stack.push() = copy;
+            }
+            break;
+        }
+        }
+        break;
+    }
+    default:
+        goto fail;
+    }
+    node = node->next;
+    goto step;
+
+fail:
+    for (;;) {
+        if (stack.empty()) return 0;
+        if (++steps > limit) goto exhausted;
+        ChoicePoint& point = stack.top();
+        const RegexNode* owner = point.node;
+        switch (point.kind) {
+        case SavedCapture:
+            spans[owner->index] = CaptureSpan{point.saved, point.count};
+            stack.pop();
+            continue;
+        case AltChoice:
+            pos = point.pos;
+            if (owner->alternative) {
+                point.node = owner->alternative;
+            } else {
+                stack.pop();
+            }
+            node = owner->next;
+            goto step;
+        case RepeatChar:
+        case RepeatNotChar:
+        case RepeatAny:
+        case RepeatClass:
+        case RepeatNotClass:
+        case RepeatSet:
+            if (point.pos == point.floor) {
+                stack.pop();
+                continue;
+            }
+            if (skips && owner->follow) {
+                // Give back straight to the last position where the following test can hold;
+                // the plain group closes on the way keep the end they would have been given.
+                const RegexNode* follow = owner->follow;
+                const uint8_t* p = point.pos;
+                while (p > point.floor) {
+                    --p;
+                    if (elementAccepts(follow, *p)) {
+                        point.pos = p;
+                        pos = p;
+                        node = owner->next;
+                        goto step;
+                    }
+                }
+                for (const RegexNode* close = owner->next; close != follow; close = close->next) {
+                    if (captures(close)) spans[close->index].end = offset(point.floor);
+                }
+                stack.pop();
+                continue;
+            }
+            pos = --point.pos;
+            node = owner->next;
+            goto step;
+        case RepeatBackReference:
+            if (point.pos == point.floor) {
+                stack.pop();
+                continue;
+            }
+            point.pos -= point.saved;
+            pos = point.pos;
+            node = owner->next;
+            goto step;
+        case RepeatCharLazy:
+        case RepeatNotCharLazy:
+        case RepeatAnyLazy:
+        case RepeatClassLazy:
+        case RepeatNotClassLazy:
+        case RepeatSetLazy:
+            if (point.count != 0 && point.pos < end && elementAccepts(owner, *point.pos)) {
+                ++point.pos;
+                if (point.count > 0) --point.count;
+                if (skips && owner->follow) point.pos = lazySkip(owner, point.pos, point.count);
+                pos = point.pos;
+                node = owner->next;
+                goto step;
+            }
+            stack.pop();
+            continue;
+        case RepeatBackReferenceLazy: {
+            const CaptureSpan span = spans[owner->operand];
+            const int32_t length = span.end - span.start;
+            if (point.count != 0 && span.start >= 0 && length > 0 && length <= end - point.pos &&
+                sameText(start + span.start, point.pos, length, ignoreCase_, lower)) {
+                point.pos += length;
+                if (point.count > 0) --point.count;
+                pos = point.pos;
+                node = owner->next;
+                goto step;
+            }
+            stack.pop();
+            continue;
+        }
+        case RepeatGroup:
+            if (point.saved > 0) {
+                stack.pop();
+                --loopDepth;
+                continue;
+            }
+            if (!point.active) {
+                stack.pop();
+                continue;
+            }
+            point.active = 0;
+            --loopDepth;
+            pos = point.pos;
+            node = owner->partner->next;
+            goto step;
+        case RepeatGroupLazy:
+            if (point.count == 0 || !point.active) {
+                stack.pop();
+                --loopDepth;
+                continue;
+            }
+            point.active = 0;
+            pos = point.pos;
+            if (captures(owner)) {
+                spans[owner->index].start = offset(pos);
+                saveCapture(owner);
+            }
+            pushAlternative(owner, pos);
+            ++loopDepth;
+            node = owner->next;
+            goto step;
+        case NegLookAhead:
+        case NegLookBehind:
+            if (point.active) {
+                pos = point.pos;
+                stack.pop();
+                node = owner->partner->next;
+                goto step;
+            }
+            stack.pop();
+            continue;
+        case Commit:
+            return 0;
+        default:  // LookAhead, LookBehind: the assertion failed
+            stack.pop();
+            continue;
+        }
+    }
+
+exhausted:
+    errorCode_ = ErrMatchLimit;
+    return 0;
+}
