@@ -1,5 +1,7 @@
 #include "build/build_run.h"
 
+#include <new>
+
 #include "build/build_session.h"
 #include "build/output_capture.h"
 #include "build/output_window.h"
@@ -14,9 +16,18 @@ namespace {
 const int kFlashPasses = 6;
 const int kFlashPauseMs = 50;
 
+// Running out of memory stops the capture: what was stored stays browsable.
 class CaptureSink : public OutputSink {
 public:
-    void consume(const char* bytes, unsigned count) override { CaptureOutput(bytes, count); }
+    bool consume(const char* bytes, unsigned count) override {
+        try {
+            CaptureOutput(bytes, count);
+            return true;
+        } catch (const std::bad_alloc&) {
+            session().outputCutShort = true;
+            return false;
+        }
+    }
 };
 
 INT_PTR advancedControl(int command, void* parameter) {
@@ -116,7 +127,13 @@ void selectFirstMatch() {
 int RunCommand(const char* commandLine) {
     CaptureSink sink;
     int result = platform().runCommand(commandLine, sink);
-    if (result == RunCompleted) FinishCapture();
+    if (result == RunCompleted && !session().outputCutShort) {
+        try {
+            FinishCapture();
+        } catch (const std::bad_alloc&) {
+            session().outputCutShort = true;
+        }
+    }
     return result;
 }
 
@@ -127,6 +144,7 @@ void RunBuild(const String* file, const BuildCommand* resolved) {
 
     HANDLE screen = ClearWindowArea(true);
     state.clearOutput();
+    state.outputCutShort = false;
     state.lineLength = 0;
     state.carriageReturnPending = false;
     state.selected = 0;
@@ -144,6 +162,7 @@ void RunBuild(const String* file, const BuildCommand* resolved) {
     if (result != RunCompleted) {
         ShowMessage(hostMessage(result));
     } else {
+        if (state.outputCutShort) ShowMessage(hostMessage(MsgOutOfMemory));
         platform().setTitle(hostMessage(MsgOutputWindowTitle) ? hostMessage(MsgOutputWindowTitle) : "");
         for (int pass = 0; pass < kFlashPasses; ++pass) {
             DrawLines(0, pass % 2 == 1);

@@ -3,6 +3,7 @@
 BuildSession::~BuildSession() {
     clearOutput();
     delete[] lineBuffer;
+    delete[] rowBuffer;
 }
 
 void BuildSession::clearOutput() {
@@ -12,14 +13,30 @@ void BuildSession::clearOutput() {
 }
 
 void BuildSession::appendLine(const String& text, const LineMatch* match) {
-    matches.append(match ? new LineMatch(*match) : nullptr);
-    lines.append(text);
+    // Either both lists grow or neither: an allocation failure leaves them in step.
+    LineMatch* copy = match ? new LineMatch(*match) : nullptr;
+    try {
+        matches.append(copy);
+    } catch (...) {
+        delete copy;
+        throw;
+    }
+    try {
+        lines.append(text);
+    } catch (...) {
+        matches.seek(-1);
+        matches.removeCurrent();
+        delete copy;
+        throw;
+    }
 }
 
 void BuildSession::removeLine(int index) {
-    matches.seek(index);
-    delete *matches.at(index);
-    matches.removeCurrent();
+    if (index < 0 || index >= lines.count()) return;
+    if (index < matches.count()) {
+        delete *matches.at(index);
+        matches.removeCurrent();
+    }
     lines.seek(index);
     lines.removeCurrent();
 }

@@ -35,12 +35,16 @@ struct BuildSession {
     int top = 0;
     int horizontalOffset = 0;
     bool editorRedraw = false;
+    bool outputCutShort = false;  // memory ran out: the output stops where it was cut
 
     // The line being assembled from the pipe.
     char* lineBuffer = nullptr;
     int lineLength = 0;
     int lineCapacity = 0;
     bool carriageReturnPending = false;  // a CR ended the last chunk: its LF may start the next
+
+    // One row of the window as it is drawn (console width plus room for the numbers).
+    char* rowBuffer = nullptr;
 
     // Console size as last refreshed.
     int consoleWidth = 80;

@@ -13,6 +13,8 @@ namespace {
 
 const char kHelpTopic[] = "Contents";
 const int kNumbersWidth = 4;  // "000 "
+// Room in a row beyond the console width: a line number of any size and the terminator.
+const int kRowSlack = 24;
 // A console that keeps failing to deliver input ends the window instead of spinning forever.
 const int kMaxFailedReads = 1000;
 
@@ -138,8 +140,12 @@ HANDLE ClearWindowArea(bool saveScreen) {
     refreshConsoleSize();
     if (4 * state.consoleWidth != state.lineCapacity) {
         delete[] state.lineBuffer;
+        delete[] state.rowBuffer;
         state.lineBuffer = nullptr;
+        state.rowBuffer = nullptr;
+        state.lineCapacity = 0;
         state.lineBuffer = new char[4 * state.consoleWidth + 1];
+        state.rowBuffer = new char[state.consoleWidth + kRowSlack];
         state.lineCapacity = 4 * state.consoleWidth;
     }
     std::memset(state.lineBuffer, ' ', state.lineCapacity);
@@ -163,12 +169,13 @@ HANDLE ClearWindowArea(bool saveScreen) {
 void DrawLines(int first, bool highlight) {
     BuildSession& state = session();
     const PluginStartupInfo& services = host();
-    if (!services.Text) return;
+    if (!services.Text || !state.rowBuffer) return;
     const ColorSet& colors = configuration().colors;
     bool numbers = configuration().options.shownumbers;
     int width = state.consoleWidth;
     int firstRow = windowFirstRow();
-    char* row = new char[width + kNumbersWidth + 16];
+    // Drawing allocates nothing, so the output stays browsable when memory ran out.
+    char* row = state.rowBuffer;
     for (int j = 0; j < visibleRows() && first + j < state.lineCount(); ++j) {
         int index = first + j;
         const String& line = *state.lines.at(index);
@@ -176,7 +183,7 @@ void DrawLines(int first, bool highlight) {
         int offset = state.horizontalOffset;
 
         int used = 0;
-        if (numbers) used = std::snprintf(row, kNumbersWidth + 16, "%03d ", index);
+        if (numbers) used = std::snprintf(row, kRowSlack, "%03d ", index);
         int room = width - used;
         if (length >= offset && room > 0) {
             int shown = length - offset < room ? length - offset : room;
@@ -201,7 +208,6 @@ void DrawLines(int first, bool highlight) {
             services.Text(width - 1, firstRow + j, markerAttribute, ">");
         }
     }
-    delete[] row;
     services.Text(0, 0, 0, nullptr);
 }
 

@@ -15,6 +15,10 @@ const char kReadTextMode[] = "r";
 const char kWriteTextMode[] = "w+";
 #endif
 
+// Lines longer than this are loaded in pieces of this size, one piece a line, so that a
+// file without line ends cannot demand its whole size at once.
+const int kMaxLineBuffer = 1 << 20;
+
 int compareEntries(const void* a, const void* b) {
     return String::compareBytes(*static_cast<const char* const*>(a), *static_cast<const char* const*>(b));
 }
@@ -34,7 +38,7 @@ bool StringList::loadLines(const char* path) {
         buffer[bufferSize - 1] = '\n';
         if (!std::fgets(buffer, bufferSize, file)) break;
         bool bufferFilled = buffer[bufferSize - 1] == 0 && buffer[bufferSize - 2] != '\n';
-        if (bufferFilled && !std::feof(file)) {
+        if (bufferFilled && !std::feof(file) && bufferSize < kMaxLineBuffer) {
             // The line did not fit: read it again into a buffer twice as large.
             char* larger = new char[bufferSize * 2];
             if (buffer != fixedBuffer) delete[] buffer;

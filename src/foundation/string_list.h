@@ -7,6 +7,7 @@
 class StringList : public List<String> {
 public:
     // Appends every line of the file (without its line end); false when it cannot be opened.
+    // A line of a mebibyte or more comes in pieces of just under a mebibyte.
     bool loadLines(const char* path);
     // Writes every element followed by a line end; false when the file cannot be created.
     bool saveLines(const char* path);

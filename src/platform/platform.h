@@ -8,7 +8,8 @@
 class OutputSink {
 public:
     virtual ~OutputSink() = default;
-    virtual void consume(const char* bytes, unsigned count) = 0;
+    // False when no more output can be taken: the reading stops and the pipe is closed.
+    virtual bool consume(const char* bytes, unsigned count) = 0;
 };
 
 // One console input record, reduced to what the plug-in and the hosts look at.

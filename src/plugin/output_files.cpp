@@ -1,5 +1,7 @@
 #include "plugin/output_files.h"
 
+#include <new>
+
 #include "build/build_session.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
@@ -9,14 +11,39 @@
 
 namespace {
 
-// Gives every line its classification under the session's current parser.
+// Gives every line its classification under the session's current parser. When memory runs
+// out the remaining lines stay unclassified.
 void classifyAllLines() {
     BuildSession& state = session();
-    for (int i = 0; i < state.lines.count(); ++i) {
-        LineMatch match;
-        bool matched = ClassifyLine(state.currentParser.text(), *state.lines.at(i), match) != 0;
-        state.matches.append(matched ? new LineMatch(match) : nullptr);
+    try {
+        for (int i = 0; i < state.lines.count(); ++i) {
+            LineMatch match;
+            bool matched = ClassifyLine(state.currentParser.text(), *state.lines.at(i), match) != 0;
+            LineMatch* copy = matched ? new LineMatch(match) : nullptr;
+            try {
+                state.matches.append(copy);
+            } catch (...) {
+                delete copy;
+                throw;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ShowMessage(hostMessage(MsgOutOfMemory));
     }
+}
+
+// Reads the file into the output lines; false when it cannot be read. When memory runs out the
+// lines read so far stay.
+bool readOutputLines(const char* path) {
+    try {
+        if (!session().lines.loadLines(path)) {
+            ShowMessage(hostMessage(MsgReadOutputFailed));
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        ShowMessage(hostMessage(MsgOutOfMemory));
+    }
+    return true;
 }
 
 bool classifiesAnyLine(const char* parser, StringList& lines) {
@@ -46,10 +73,7 @@ bool LoadOutputFile(const String& path) {
     BuildSession& state = session();
     state.logFile = path;
     state.workingDirectory = platform().currentDirectory();
-    if (!state.lines.loadLines(path.text())) {
-        ShowMessage(hostMessage(MsgReadOutputFailed));
-        return false;
-    }
+    if (!readOutputLines(path.text())) return false;
     state.logFileTime = platform().fileLastWriteTime(path.text());
 
     StringList candidates;
@@ -74,10 +98,7 @@ void RefreshLoadedOutput() {
     uint64_t time = platform().fileLastWriteTime(state.logFile.text());
     if (time == 0 || time == state.logFileTime) return;
     state.clearOutput();
-    if (!state.lines.loadLines(state.logFile.text())) {
-        ShowMessage(hostMessage(MsgReadOutputFailed));
-        return;
-    }
+    if (!readOutputLines(state.logFile.text())) return;
     state.logFileTime = time;
     classifyAllLines();
 }

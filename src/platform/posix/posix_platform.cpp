@@ -151,8 +151,7 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
     char chunk[kChunkSize];
     for (;;) {
         ssize_t got = readRetrying(output[0], chunk, sizeof chunk);
-        if (got <= 0) break;
-        sink.consume(chunk, static_cast<unsigned>(got));
+        if (got <= 0 || !sink.consume(chunk, static_cast<unsigned>(got))) break;
     }
     outputPipe_ = -1;
     close(output[0]);
