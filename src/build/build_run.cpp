@@ -5,6 +5,7 @@
 #include "build/build_session.h"
 #include "build/output_capture.h"
 #include "build/output_window.h"
+#include "build/source_navigation.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "far/host_services.h"
@@ -29,18 +30,6 @@ public:
         }
     }
 };
-
-INT_PTR advancedControl(int command, void* parameter) {
-    const PluginStartupInfo& services = host();
-    return services.AdvControl ? services.AdvControl(services.ModuleNumber, command, parameter) : 0;
-}
-
-void sendEditorRedraw() {
-    BuildSession& state = session();
-    if (!state.editorRedraw) return;
-    if (host().EditorControl) host().EditorControl(ECTL_REDRAW, nullptr);
-    state.editorRedraw = false;
-}
 
 // Settles the last command and parser; false when there is nothing to build.
 bool resolveCommand(const String* file, const BuildCommand* resolved) {
@@ -72,15 +61,14 @@ bool resolveCommand(const String* file, const BuildCommand* resolved) {
 
 // Saves every modified editor before the build reads the files; false when one fails.
 bool saveModifiedEditors() {
-    int count = static_cast<int>(advancedControl(ACTL_GETWINDOWCOUNT, nullptr));
+    int count = static_cast<int>(hostAdvancedControl(ACTL_GETWINDOWCOUNT, nullptr));
     for (int position = 0; position < count; ++position) {
         WindowInfo window{};
         window.Pos = position;
-        if (!advancedControl(ACTL_GETWINDOWINFO, &window)) continue;
+        if (!hostAdvancedControl(ACTL_GETWINDOWINFO, &window)) continue;
         if (window.Type != WTYPE_EDITOR || !window.Modified) continue;
-        advancedControl(ACTL_SETCURRENTWINDOW, reinterpret_cast<void*>(static_cast<INT_PTR>(position)));
-        advancedControl(ACTL_COMMIT, nullptr);
-        if (!host().EditorControl || !host().EditorControl(ECTL_SAVEFILE, nullptr)) return false;
+        hostSwitchToWindow(position);
+        if (!hostEditorControl(ECTL_SAVEFILE, nullptr)) return false;
     }
     return true;
 }
@@ -91,7 +79,7 @@ String soundFilePath(const String& wavefile) {
     String path(wavefile);
     path.replaceAll(separator == '\\' ? "/" : "\\", separator == '\\' ? "\\" : "/");
     const char* text = path.text();
-    if (text[0] == separator || (text[0] && text[1] == ':')) return path;
+    if (IsAbsolutePath(text)) return path;
     String relative(pluginDirectory());
     relative.append(separator).append(path);
     return relative;
@@ -171,5 +159,5 @@ void RunBuild(const String* file, const BuildCommand* resolved) {
         OutputWindow();
     }
     if (host().RestoreScreen) host().RestoreScreen(screen);
-    sendEditorRedraw();
+    SendPendingEditorRedraw();
 }

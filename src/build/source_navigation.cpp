@@ -15,26 +15,13 @@ char pathCharacter(char ch) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
 }
 
-bool isAbsolute(const char* path) {
-    return path[0] == '\\' || path[0] == '/' || (path[0] && path[1] == ':');
-}
-
-INT_PTR advancedControl(int command, void* parameter) {
-    const PluginStartupInfo& services = host();
-    return services.AdvControl ? services.AdvControl(services.ModuleNumber, command, parameter) : 0;
-}
-
-int editorControl(int command, void* parameter) {
-    return host().EditorControl ? host().EditorControl(command, parameter) : 0;
-}
-
 // The position of an editor window showing the path, or -1.
 int findEditorWindow(const String& path) {
-    int count = static_cast<int>(advancedControl(ACTL_GETWINDOWCOUNT, nullptr));
+    int count = static_cast<int>(hostAdvancedControl(ACTL_GETWINDOWCOUNT, nullptr));
     for (int position = 0; position < count; ++position) {
         WindowInfo window{};
         window.Pos = position;
-        if (!advancedControl(ACTL_GETWINDOWINFO, &window)) continue;
+        if (!hostAdvancedControl(ACTL_GETWINDOWINFO, &window)) continue;
         window.Name[sizeof window.Name - 1] = 0;
         if (window.Type == WTYPE_EDITOR && SamePath(path.text(), window.Name)) return position;
     }
@@ -42,6 +29,17 @@ int findEditorWindow(const String& path) {
 }
 
 }  // namespace
+
+bool IsAbsolutePath(const char* path) {
+    return path[0] == '\\' || path[0] == '/' || (path[0] && path[1] == ':');
+}
+
+void SendPendingEditorRedraw() {
+    BuildSession& state = session();
+    if (!state.editorRedraw) return;
+    hostEditorControl(ECTL_REDRAW, nullptr);
+    state.editorRedraw = false;
+}
 
 bool SamePath(const char* a, const char* b) {
     for (; *a && *b; ++a, ++b) {
@@ -56,11 +54,11 @@ bool ResolveMatchPath(const LineMatch& match, String& path) {
     if (file.empty()) {
         if (state.mode != WindowBottomBand) return false;
         EditorInfo editor{};
-        if (!editorControl(ECTL_GETINFO, &editor) || !editor.FileName) return false;
+        if (!hostEditorControl(ECTL_GETINFO, &editor) || !editor.FileName) return false;
         file.assign(editor.FileName);
         if (file.empty()) return false;
     }
-    if (isAbsolute(file.text())) {
+    if (IsAbsolutePath(file.text())) {
         path.assign(file);
     } else {
         path.assign(state.workingDirectory);
@@ -76,10 +74,9 @@ int OpenSourceLocation(int column, const String& path, int line) {
         if (host().Editor) host().Editor(path.text(), "", 0, 0, -1, -1, EF_NONMODAL, line, cursorColumn);
         return 0;
     }
-    advancedControl(ACTL_SETCURRENTWINDOW, reinterpret_cast<void*>(static_cast<INT_PTR>(position)));
-    advancedControl(ACTL_COMMIT, nullptr);
+    hostSwitchToWindow(position);
     EditorInfo editor{};
-    editorControl(ECTL_GETINFO, &editor);
+    hostEditorControl(ECTL_GETINFO, &editor);
     EditorSetPosition place{};
     place.CurLine = line - 1;
     place.CurPos = cursorColumn;
@@ -88,7 +85,7 @@ int OpenSourceLocation(int column, const String& path, int line) {
     place.TopScreenLine = line == 1 || editor.TotalLines < editor.WindowSizeY ? 0 : line - 2;
     place.LeftPos = 0;
     place.Overtype = -1;
-    editorControl(ECTL_SETPOSITION, &place);
+    hostEditorControl(ECTL_SETPOSITION, &place);
     session().editorRedraw = true;
     return 1;
 }
@@ -120,7 +117,7 @@ void StepToMatch(int direction) {
     const LineMatch* match = state.matchAt(target);
     String path;
     if (ResolveMatchPath(*match, path) && OpenSourceLocation(match->column, path, match->line) == 1) {
-        editorControl(ECTL_REDRAW, nullptr);
+        hostEditorControl(ECTL_REDRAW, nullptr);
     }
     platform().restoreCursor();
     ClearWindowArea(false);

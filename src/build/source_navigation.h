@@ -3,6 +3,10 @@
 #include "config/line_match.h"
 #include "foundation/text_string.h"
 
+// A path that begins with a slash or a backslash, or a drive letter and ':'.
+bool IsAbsolutePath(const char* path);
+// After the window closed: redraws the editor that a jump repositioned, once.
+void SendPendingEditorRedraw();
 // Paths are equal ignoring case, with '/' and '\' counted alike.
 bool SamePath(const char* a, const char* b);
 // The full path of the match's file (relative ones against the build's working directory; an

@@ -39,6 +39,19 @@ const PluginStartupInfo& host() { return hostTable; }
 
 const String& pluginDirectory() { return moduleDirectory; }
 
+INT_PTR hostAdvancedControl(int command, void* parameter) {
+    return hostTable.AdvControl ? hostTable.AdvControl(hostTable.ModuleNumber, command, parameter) : 0;
+}
+
+int hostEditorControl(int command, void* parameter) {
+    return hostTable.EditorControl ? hostTable.EditorControl(command, parameter) : 0;
+}
+
+void hostSwitchToWindow(int position) {
+    hostAdvancedControl(ACTL_SETCURRENTWINDOW, reinterpret_cast<void*>(static_cast<INT_PTR>(position)));
+    hostAdvancedControl(ACTL_COMMIT, nullptr);
+}
+
 const char* hostMessage(int index) {
     if (!hostTable.GetMsg) return nullptr;
     return hostTable.GetMsg(hostTable.ModuleNumber, index);

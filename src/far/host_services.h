@@ -13,6 +13,12 @@ const PluginStartupInfo& host();
 // The module's directory, ending in its path separator; empty when the name has none.
 const String& pluginDirectory();
 
+// The host's control services, answering 0 when the host lacks them.
+INT_PTR hostAdvancedControl(int command, void* parameter);
+int hostEditorControl(int command, void* parameter);
+// Makes the window at that position of the host's window list the current one.
+void hostSwitchToWindow(int position);
+
 // The text of a message index from the plug-in's language file, or none.
 const char* hostMessage(int index);
 // The plug-in's message box: "Tinker", the text and an "Ok" button.

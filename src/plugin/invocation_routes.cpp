@@ -6,6 +6,7 @@
 #include "build/build_run.h"
 #include "build/build_session.h"
 #include "build/output_window.h"
+#include "build/source_navigation.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "far/host_services.h"
@@ -35,18 +36,11 @@ int showInvocationMenu(const int* items, int count) {
     return ChooseFromMenu(hostMessage(MsgInvocationMenuTitle), texts, 0);
 }
 
-void sendEditorRedraw() {
-    BuildSession& state = session();
-    if (!state.editorRedraw) return;
-    if (host().EditorControl) host().EditorControl(ECTL_REDRAW, nullptr);
-    state.editorRedraw = false;
-}
-
 void showOutputWindow() {
     HANDLE screen = ClearWindowArea(true);
     OutputWindow();
     if (host().RestoreScreen) host().RestoreScreen(screen);
-    sendEditorRedraw();
+    SendPendingEditorRedraw();
 }
 
 void restoreSavedDirectory() {
@@ -109,11 +103,10 @@ void buildEditedFile() {
     BuildSession& state = session();
     state.logFile.assign("");
     EditorInfo editor{};
-    if (!host().EditorControl || !host().EditorControl(ECTL_GETINFO, &editor) || !editor.FileName) return;
+    if (!hostEditorControl(ECTL_GETINFO, &editor) || !editor.FileName) return;
     String file(editor.FileName);
     const char* name = file.text();
-    bool absolute = name[0] == '\\' || name[0] == '/' || (name[0] && name[1] == ':');
-    if (!absolute) {
+    if (!IsAbsolutePath(name)) {
         RunBuild(&file, nullptr);
         return;
     }
