@@ -7,7 +7,8 @@
 
 PluginModule::~PluginModule() {
     exit();
-    if (handle_) dlclose(handle_);
+    // The module stays mapped until the process ends: its build session lives as long as the
+    // module by design, and only the configuration is freed at ExitFAR.
 }
 
 bool PluginModule::load(const std::string& path, std::string& error) {
