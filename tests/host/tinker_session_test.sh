@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One tinker session over a configuration of our own: an edit of tinker.xml while tinker runs
 # is used at the next invocation, Ctrl+C stops a build that never ends (and tinker lives on),
-# and the output of the last build can be shown again from the plug-ins menu.
+# the help opens from the output window, and the output of the last build can be shown again
+# from the plug-ins menu.
 source "$(dirname "$0")/tmux_driver.sh" "$1"
 
 MODULE="$WORK/module"
@@ -64,6 +65,18 @@ wait_until "the output window after Ctrl+C" title_is "Tinker: build output"
 wait_for_colors "started" "30 47"
 shell_pid="$(cat "$WORK/forever.pid")"
 wait_until "the build's shell to end" bash -c "! kill -0 $shell_pid 2>/dev/null"
+
+# F1 in the output window: the help file's Contents; Enter follows the selected link,
+# Backspace comes back, Esc returns to the window.
+send F1
+wait_for "Tinker: build and step through the errors"
+send Enter
+wait_for "Tinker: starting a build"
+send BSpace
+wait_for "Tinker: build and step through the errors"
+send Escape
+wait_until "the help to close" not_on_screen "Tinker: build and step through the errors"
+wait_for_colors "started" "30 47"
 send Escape
 wait_for "report.txt"
 
