@@ -146,5 +146,14 @@ check "two modes" 2 "" -- "$TINKER" --classify gcc --match /x/
 check "no terminal" 2 "" -- setsid "$TINKER"
 stderr_has "no terminal" "no terminal"
 
+# The interactive host refuses a module it cannot find or whose path the interface cannot carry.
+check "missing module" 2 "" -- "$TINKER" --module "$WORK/nowhere/tinker.so"
+stderr_has "missing module" "cannot find the module $WORK/nowhere/tinker.so"
+deep="$WORK/$(printf 'd%.0s' {1..120})/$(printf 'e%.0s' {1..120})"
+mkdir -p "$deep"
+cp "$BIN_DIR/tinker.so" "$deep/"
+check "module path too long" 2 "" -- "$TINKER" --module "$deep/tinker.so"
+stderr_has "module path too long" "longer than the host interface allows (259 bytes)"
+
 [ "$failures" -eq 0 ] && echo "batch modes test passed"
 exit $((failures > 0))
