@@ -356,8 +356,14 @@ void TerminalHost::refreshPanel() {
 void TerminalHost::viewCurrentEntry() {
     const PanelEntry* entry = panel_.currentEntry();
     if (!entry || entry->directory) return;
-    std::string error;
     std::string path = normalizePath(entry->name, panel_.directory());
+    // A file that is open already is shown where its viewer stands.
+    int open = windows_.find(path);
+    if (open >= 0) {
+        windows_.makeCurrent(open);
+        return;
+    }
+    std::string error;
     if (services_->openViewer(path, 0, 0, error) < 0) showMessage("Viewer", "Cannot open " + path + ": " + error);
 }
 
