@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "far/plugin_api.h"
+#include "host_test_support.h"
+#include "input_box.h"
+#include "menu.h"
+#include "message_box.h"
+
+namespace {
+
+MenuRequest menuOf(std::initializer_list<const char*> texts, unsigned flags = FMENU_WRAPMODE) {
+    MenuRequest request;
+    request.flags = flags;
+    request.title = "Choose";
+    for (const char* text : texts) {
+        MenuEntry entry;
+        entry.text = text;
+        request.entries.push_back(entry);
+    }
+    return request;
+}
+
+// The fixture's scripted keys, then a look at the screen and Enter.
+class ScreenThenEnter : public KeySource {
+public:
+    explicit ScreenThenEnter(UiFixture& fixture) : fixture_(fixture) {}
+    bool readKey(KeyEvent& event) override {
+        if (fixture_.keys.left() > 0) return fixture_.keys.readKey(event);
+        for (int y = 0; y < fixture_.display.height(); ++y) seen += fixture_.row(y) + "\n";
+        event = KeyEvent();
+        event.isKey = event.keyDown = true;
+        event.virtualKey = VK_RETURN;
+        return true;
+    }
+    std::string seen;
+
+private:
+    UiFixture& fixture_;
+};
+
+}  // namespace
+
+TEST(Menu, HotkeysEnterEscapeAndWrapping) {
+    {
+        UiFixture fixture;
+        fixture.keys.type("2");
+        EXPECT_EQ(runMenu(fixture.ui, menuOf({"&1 gcc", "&2 make", "&3 cl"})).index, 1);
+    }
+    {
+        UiFixture fixture;
+        fixture.keys.type("M");  // hotkeys ignore case
+        EXPECT_EQ(runMenu(fixture.ui, menuOf({"&Show", "&Make"})).index, 1);
+    }
+    {
+        UiFixture fixture;
+        fixture.keys.key(VK_UP).key(VK_RETURN);
+        EXPECT_EQ(runMenu(fixture.ui, menuOf({"a", "b", "c"})).index, 2);
+    }
+    {
+        UiFixture fixture;
+        fixture.keys.key(VK_UP).key(VK_RETURN);
+        EXPECT_EQ(runMenu(fixture.ui, menuOf({"a", "b", "c"}, 0)).index, 0);
+    }
+    {
+        UiFixture fixture;
+        fixture.keys.key(VK_DOWN).key(VK_DOWN).key(VK_DOWN).key(VK_RETURN);
+        EXPECT_EQ(runMenu(fixture.ui, menuOf({"a", "b", "c"})).index, 0);
+    }
+    for (int cancel : {VK_ESCAPE, VK_F10}) {
+        UiFixture fixture;
+        fixture.keys.key(VK_DOWN).key(cancel);
+        EXPECT_EQ(runMenu(fixture.ui, menuOf({"a", "b"})).index, -1);
+    }
+    {
+        UiFixture fixture;  // input ends: cancelled
+        EXPECT_EQ(runMenu(fixture.ui, menuOf({"a", "b"})).index, -1);
+    }
+}
+
+TEST(Menu, PreselectionSeparatorsBreakKeysAndHelp) {
+    UiFixture fixture;
+    MenuRequest request = menuOf({"a", "-", "c", "d"});
+    request.entries[1].separator = true;
+    request.entries[2].selected = true;
+    request.helpTopic = "content";
+    request.breakKeys = {VK_F5};
+    fixture.keys.key(VK_UP).key(VK_F1).key(VK_F5);
+    MenuResult result = runMenu(fixture.ui, request);
+    EXPECT_EQ(result.index, 0);  // Up from c skips the separator
+    EXPECT_EQ(result.breakCode, 0);
+    EXPECT_EQ(fixture.helpTopics, std::vector<std::string>{"content"});
+}
+
+TEST(Menu, ScrollsPastItsHeightAndGivesBackTheScreen) {
+    UiFixture fixture(60, 30);
+    fixture.display.fill(0, 0, 60, 30, 0x1B, '.');
+    MenuRequest request;
+    request.maxHeight = 5;
+    for (int i = 1; i <= 30; ++i) request.entries.push_back(MenuEntry{"item " + std::to_string(i), false, false, false});
+    fixture.keys.key(VK_END);
+    ScreenThenEnter keys(fixture);
+    UiContext ui{fixture.display, keys, nullptr, nullptr};
+    EXPECT_EQ(runMenu(ui, request).index, 29);
+    // At the end the last five items are in the box, the first ones not.
+    EXPECT_NE(keys.seen.find("item 30"), std::string::npos);
+    EXPECT_NE(keys.seen.find("item 26"), std::string::npos);
+    EXPECT_EQ(keys.seen.find("item 25 "), std::string::npos);
+    EXPECT_EQ(keys.seen.find("item 1 "), std::string::npos);
+    // Closed, the menu leaves the screen as it found it.
+    for (int y = 0; y < 30; ++y) EXPECT_EQ(fixture.row(y), std::string(60, '.'));
+}
+
+TEST(Menu, LabelsHideTheAmpersandUnlessAsked) {
+    MenuLabel label = menuLabel("S&ave output", false);
+    EXPECT_EQ(label.text, "Save output");
+    EXPECT_EQ(label.hotkey, 1);
+    EXPECT_EQ(menuLabel("Tom && Jerry", false).text, "Tom & Jerry");
+    EXPECT_EQ(menuLabel("Tom && Jerry", false).hotkey, -1);
+    EXPECT_EQ(menuLabel("&1 x", true).text, "&1 x");
+    EXPECT_EQ(menuLabel("&1 x", true).hotkey, -1);
+}
+
+TEST(MessageBox, ButtonsKeysAndTheScreenUnderIt) {
+    {
+        UiFixture fixture;
+        fixture.display.fill(0, 0, 80, 25, 0x07, '.');
+        fixture.keys.key(VK_RETURN);
+        EXPECT_EQ(runMessageBox(fixture.ui, {"Tinker", "Something happened", "Ok"}, 1), 0);
+        EXPECT_FALSE(fixture.screenHas("Something happened"));
+        EXPECT_EQ(fixture.row(12), std::string(80, '.'));
+    }
+    {
+        UiFixture fixture;
+        fixture.keys.key(VK_RIGHT).key(VK_RETURN);
+        EXPECT_EQ(runMessageBox(fixture.ui, {"Q", "Really?", "&Yes", "&No"}, 2), 1);
+    }
+    {
+        UiFixture fixture;
+        fixture.keys.type("n");
+        EXPECT_EQ(runMessageBox(fixture.ui, {"Q", "Really?", "&Yes", "&No"}, 2), 1);
+    }
+    {
+        UiFixture fixture;
+        fixture.keys.key(VK_ESCAPE);
+        EXPECT_EQ(runMessageBox(fixture.ui, {"Q", "Really?", "Ok"}, 1), -1);
+    }
+    {
+        // No buttons: drawn and left there, without waiting.
+        UiFixture fixture;
+        fixture.keys.key(VK_RETURN);
+        EXPECT_EQ(runMessageBox(fixture.ui, {"Wait", "Working on it"}, 0), -1);
+        EXPECT_TRUE(fixture.screenHas("Working on it"));
+        EXPECT_EQ(fixture.keys.left(), 1u);
+    }
+}
+
+TEST(MessageBox, LongTextIsWrappedAtBlanks) {
+    std::vector<std::string> lines = wrapText("one two three four\nfive", 9);
+    EXPECT_EQ(lines, (std::vector<std::string>{"one two", "three", "four", "five"}));
+    EXPECT_EQ(wrapText("abcdefghijkl", 5), (std::vector<std::string>{"abcde", "fghij", "kl"}));
+}
+
+TEST(InputBox, TypingConfirmingCancellingAndEmptyAnswers) {
+    InputRequest request;
+    request.title = "Save";
+    request.prompt = "File:";
+    request.maxLength = 255;
+    request.flags = FIB_BUTTONS | FIB_EXPANDENV;
+    {
+        UiFixture fixture;
+        fixture.keys.type("out.txt").key(VK_LEFT).key(VK_BACK).key(VK_RETURN);
+        std::string answer;
+        EXPECT_TRUE(runInputBox(fixture.ui, request, answer));
+        EXPECT_EQ(answer, "out.tt");
+        EXPECT_FALSE(fixture.screenHas("File:"));
+    }
+    {
+        UiFixture fixture;
+        fixture.keys.type("x").key(VK_ESCAPE);
+        std::string answer = "unchanged";
+        EXPECT_FALSE(runInputBox(fixture.ui, request, answer));
+        EXPECT_EQ(answer, "unchanged");
+    }
+    {
+        // Tab to Ok, Tab to Cancel: Enter there cancels.
+        UiFixture fixture;
+        fixture.keys.type("x").key(VK_TAB).key(VK_TAB).key(VK_RETURN);
+        std::string answer;
+        EXPECT_FALSE(runInputBox(fixture.ui, request, answer));
+    }
+    {
+        // An empty answer needs FIB_ENABLEEMPTY: Enter is ignored without it.
+        UiFixture fixture;
+        fixture.keys.key(VK_RETURN).key(VK_ESCAPE);
+        std::string answer;
+        EXPECT_FALSE(runInputBox(fixture.ui, request, answer));
+        EXPECT_EQ(fixture.keys.left(), 0u);
+        InputRequest empty = request;
+        empty.flags |= FIB_ENABLEEMPTY;
+        UiFixture second;
+        second.keys.key(VK_RETURN);
+        EXPECT_TRUE(runInputBox(second.ui, empty, answer));
+        EXPECT_EQ(answer, "");
+    }
+    {
+        UiFixture fixture;
+        setenv("TINKER_TEST_FOLDER", "/tmp/saved", 1);
+        fixture.keys.type("$TINKER_TEST_FOLDER/a.txt").key(VK_RETURN);
+        std::string answer;
+        EXPECT_TRUE(runInputBox(fixture.ui, request, answer));
+        EXPECT_EQ(answer, "/tmp/saved/a.txt");
+    }
+    {
+        // The answer never exceeds the destination; the initial text is there to edit.
+        UiFixture fixture;
+        InputRequest small = request;
+        small.maxLength = 5;
+        small.initialText = "abc";
+        fixture.keys.type("defgh").key(VK_RETURN);
+        std::string answer;
+        EXPECT_TRUE(runInputBox(fixture.ui, small, answer));
+        EXPECT_EQ(answer, "abcde");
+    }
+}
