@@ -6,9 +6,9 @@
 #include <cstring>
 
 PluginModule::~PluginModule() {
+    // ExitFAR releases everything the module holds, so it can be unloaded after it.
     exit();
-    // The module stays mapped until the process ends: its build session lives as long as the
-    // module by design, and only the configuration is freed at ExitFAR.
+    if (handle_) dlclose(handle_);
 }
 
 bool PluginModule::load(const std::string& path, std::string& error) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "build/build_session.h"
 #include "config/configuration.h"
 #include "far/host_services.h"
 #include "far/message_index.h"
@@ -97,7 +98,11 @@ void pluginOpen(int openFrom, INT_PTR item) {
     routeInvocation(openFrom, item);
 }
 
-void pluginExit() { FreeConfiguration(); }
+// The host unloads the module next: nothing of the session may be left behind.
+void pluginExit() {
+    FreeConfiguration();
+    resetBuildSession();
+}
 
 void reportOutOfMemory() {
     try {
