@@ -1,8 +1,9 @@
 // Feeds a build's output to the capture twice: in one chunk, and cut into chunks of sizes
 // derived from the input, as reads from the pipe would cut it. Both must store exactly the
 // same lines with the same matches, and those must be the lines a plain reference split gives.
-// The input is: the console width, the parser, the largest chunk and a seed for the chunk
-// sizes (one byte each), then the output bytes.
+// The input is: the console width, the parser, the largest chunk, a seed for the chunk sizes
+// and the window layout (one byte each), then the output bytes. The layout byte gives the
+// console height, the bottom band and the line numbers, so the live tail is drawn every way.
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "build/output_capture.h"
 #include "build/output_window.h"
 #include "config/command_resolution.h"
+#include "config/configuration.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"
 #include "fuzzed_plugin.h"
@@ -24,9 +26,18 @@ namespace {
 // The default configuration's parsers and one that does not exist.
 const char* const kParsers[] = {"gcc", "msvc", "make", "python", "none"};
 const int kMostColumns = 100;
-const int kConsoleRows = 25;
+const int kMostRows = 64;
+const uint8_t kBandBit = 0x40;
+const uint8_t kNumbersBit = 0x80;
 // A chunk as large as a whole pipe read, offered now and then.
 const size_t kPipeReadSize = 4096;
+
+struct WindowLayout {
+    int columns;
+    int rows;
+    WindowMode mode;
+    bool numbers;
+};
 
 struct Captured {
     std::vector<std::string> lines;
@@ -62,11 +73,13 @@ std::vector<size_t> chunkSizes(size_t total, size_t largest, uint32_t seed) {
     return sizes;
 }
 
-Captured capture(FuzzedPlugin& plugin, const std::string& output, const std::vector<size_t>& sizes, int columns,
-                 const char* parser) {
+Captured capture(FuzzedPlugin& plugin, const std::string& output, const std::vector<size_t>& sizes,
+                 const WindowLayout& layout, const char* parser) {
     resetBuildSession();
     plugin.forgetHostRecords();
-    plugin.platform.size = {columns, kConsoleRows};
+    plugin.platform.size = {layout.columns, layout.rows};
+    configuration().options.shownumbers = layout.numbers;
+    session().mode = layout.mode;
     ClearWindowArea(false);
     session().currentParser.assign(parser);
     size_t offset = 0;
@@ -86,6 +99,7 @@ Captured capture(FuzzedPlugin& plugin, const std::string& output, const std::vec
         captured.matches.push_back(describe(state.matchAt(i)));
     }
     resetBuildSession();
+    configuration().options = Options();
     return captured;
 }
 
@@ -122,17 +136,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     FuzzInput input(data, size);
-    const int columns = 1 + input.takeByte() % kMostColumns;
+    WindowLayout layout;
+    layout.columns = 1 + input.takeByte() % kMostColumns;
     const char* parser = kParsers[input.takeByte() % (sizeof kParsers / sizeof kParsers[0])];
     const uint8_t largestByte = input.takeByte();
     const size_t largest = largestByte >= 240 ? kPipeReadSize : 1 + largestByte % 48;
     const uint32_t seed = input.takeByte();
+    const uint8_t layoutByte = input.takeByte();
+    layout.rows = 1 + layoutByte % kMostRows;
+    layout.mode = layoutByte & kBandBit ? WindowBottomBand : WindowFullScreen;
+    layout.numbers = (layoutByte & kNumbersBit) != 0;
     const std::string output = input.takeRest();
 
-    Captured whole = capture(plugin, output, {output.size()}, columns, parser);
-    Captured chunked = capture(plugin, output, chunkSizes(output.size(), largest, seed), columns, parser);
+    Captured whole = capture(plugin, output, {output.size()}, layout, parser);
+    Captured chunked = capture(plugin, output, chunkSizes(output.size(), largest, seed), layout, parser);
     expectSame(chunked, whole, "chunked against whole");
     // The window sizes the line buffer at four console widths.
-    expectSame(whole, reference(output, static_cast<size_t>(4 * columns), parser), "whole against reference");
+    expectSame(whole, reference(output, static_cast<size_t>(4 * layout.columns), parser), "whole against reference");
     return 0;
 }

@@ -168,9 +168,14 @@ def regex_seeds():
     return seeds
 
 
-def capture_header(columns, parser, largest, seed):
-    """Console width, parser (gcc, msvc, make, python, none), largest chunk, chunking seed."""
-    return bytes([columns - 1, parser, largest, seed])
+BAND = 0x40
+NUMBERS = 0x80
+
+
+def capture_header(columns, parser, largest, seed, rows=25, layout=0):
+    """Console width, parser (gcc, msvc, make, python, none), largest chunk, chunking seed, and
+    the window layout: height, bottom band, line numbers."""
+    return bytes([columns - 1, parser, largest, seed, (rows - 1) | layout])
 
 
 def capture_seeds():
@@ -180,7 +185,8 @@ def capture_seeds():
         parser = parser_of[name.split("_")[0]]
         seeds[name] = capture_header(80, parser, 250, 1) + text
         seeds[name + "_crlf"] = capture_header(80, parser, 3, 2) + text.replace(b"\n", b"\r\n")
-        seeds[name + "_narrow"] = capture_header(7, parser, 5, 3) + text
+        seeds[name + "_narrow"] = capture_header(7, parser, 5, 3, rows=4, layout=NUMBERS) + text
+        seeds[name + "_band"] = capture_header(60, parser, 17, 4, rows=30, layout=BAND | NUMBERS) + text
     seeds["progress"] = capture_header(80, 2, 1, 4) + b"compiling 10%\rcompiling 50%\rcompiling 100%\r\ndone\n"
     seeds["cr_lf_mixture"] = capture_header(10, 0, 2, 5) + b"a\r\nb\n\rc\r\r\nd\n\ne\r"
     seeds["lone_cr_at_end"] = capture_header(10, 0, 1, 6) + b"done\r"
