@@ -52,6 +52,6 @@ void Regex::resetAnalyses() {
     firstCharsValid_ = false;
     trimElement_ = nullptr;
     requiredBytes_.clear();
-    requiredLengths_.clear();
+    requiredRuns_.clear();
     requiredFolded_ = false;
 }

@@ -84,6 +84,7 @@ private:
     void freeProgram();
     void resetAnalyses();
     bool elementAccepts(const RegexNode* node, uint8_t c) const;
+    const uint8_t* findLastAccepted(const RegexNode* node, const uint8_t* from, const uint8_t* to) const;
     void linkFollowTests();
     void buildFirstChars();
     void findTrimElement();
@@ -91,6 +92,7 @@ private:
     void findRequiredLiterals();
     bool containsRequiredLiterals(const uint8_t* begin, const uint8_t* end) const;
     const uint8_t* scanAccepted(const RegexNode* node, const uint8_t* p, const uint8_t* limit) const;
+    int runAndTidy(const uint8_t* begin, const uint8_t* end, CaptureSpan* spans, int32_t count);
     int runProgram(const uint8_t* begin, const uint8_t* end, CaptureSpan* spans, int32_t count);
 
     RegexNode* program_ = nullptr;
@@ -112,10 +114,16 @@ private:
 
     // The last mandatory element that consumes a character, when end trimming is sound.
     const RegexNode* trimElement_ = nullptr;
-    // Required literals: the runs stored one after another, their lengths, and whether they
-    // compare by lower-case mapping.
+    // Required literals: byte strings that every match contains in this order, stored one after
+    // another in requiredBytes_; each run keeps the offset of its rarest byte, the one searched
+    // for. Folded runs compare by lower-case mapping.
+    struct RequiredRun {
+        int32_t offset;
+        int32_t length;
+        int32_t anchor;
+    };
     std::string requiredBytes_;
-    std::vector<int32_t> requiredLengths_;
+    std::vector<RequiredRun> requiredRuns_;
     bool requiredFolded_ = false;
 
     bool optimizations_ = true;

@@ -47,3 +47,19 @@ inline bool Regex::elementAccepts(const RegexNode* node, uint8_t c) const {
         return false;
     }
 }
+
+// The last position in [from, to) whose character the element accepts, or none. Literals,
+// the common case, get a loop of their own.
+inline const uint8_t* Regex::findLastAccepted(const RegexNode* node, const uint8_t* from, const uint8_t* to) const {
+    if (node->kind == Char) {
+        const uint8_t c = uint8_t(node->operand);
+        while (to > from) {
+            if (*--to == c) return to;
+        }
+        return nullptr;
+    }
+    while (to > from) {
+        if (elementAccepts(node, *--to)) return to;
+    }
+    return nullptr;
+}

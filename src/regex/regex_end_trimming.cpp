@@ -27,7 +27,6 @@ void Regex::findTrimElement() {
 }
 
 const uint8_t* Regex::trimmedEnd(const uint8_t* begin, const uint8_t* end) const {
-    const RegexNode* element = trimElement_;
-    while (end > begin && !elementAccepts(element, end[-1])) --end;
-    return end;
+    const uint8_t* last = findLastAccepted(trimElement_, begin, end);
+    return last ? last + 1 : begin;
 }

@@ -38,22 +38,24 @@ int Regex::matchRange(const char* begin, const char* end, CaptureSpan* spans, in
     if (!begin || !end || end < begin || end - begin > INT32_MAX) return 0;
     const uint8_t* first = reinterpret_cast<const uint8_t*>(begin);
     const uint8_t* last = reinterpret_cast<const uint8_t*>(end);
-    subjectStart_ = begin;
 
     // The spans of a failed match mean nothing, so a subject rejected here leaves them alone.
     if (optimizations_) {
         // A valid set means every match consumes a first character, so an empty subject fails
         // without a look at the byte after it.
         if (firstCharsValid_ && (first == last || !firstChars_[*first])) return 0;
-        if (!requiredLengths_.empty() && !containsRequiredLiterals(first, last)) return 0;
-        if (trimElement_) {
-            last = trimmedEnd(first, last);
-            if (last == first) return 0;
-        }
+        if (!requiredRuns_.empty() && !containsRequiredLiterals(first, last)) return 0;
     }
+    return runAndTidy(first, last, spans, count);
+}
 
+int Regex::runAndTidy(const uint8_t* begin, const uint8_t* end, CaptureSpan* spans, int32_t count) {
+    if (optimizations_ && trimElement_) {
+        end = trimmedEnd(begin, end);
+        if (end == begin) return 0;
+    }
     for (int i = 0; i < count; ++i) spans[i] = CaptureSpan{-1, -1};
-    if (!runProgram(first, last, spans, count)) return 0;
+    if (!runProgram(begin, end, spans, count)) return 0;
     for (int i = 0; i < count; ++i) {
         if (spans[i].start < 0 || spans[i].end < 0 || spans[i].start > spans[i].end) spans[i] = CaptureSpan{-1, -1};
     }
@@ -104,6 +106,7 @@ const uint8_t* Regex::scanAccepted(const RegexNode* node, const uint8_t* p, cons
 }
 
 int Regex::runProgram(const uint8_t* start, const uint8_t* end, CaptureSpan* spans, int32_t count) {
+    subjectStart_ = reinterpret_cast<const char*>(start);
     ChoiceStack stack(firstChunk_);
     const RegexNode* node = program_;
     const uint8_t* pos = start;
@@ -464,15 +467,11 @@ fail:
                 // Give back straight to the last position where the following test can hold;
                 // the plain group closes on the way keep the end they would have been given.
                 const RegexNode* follow = owner->follow;
-                const uint8_t* p = point.pos;
-                while (p > point.floor) {
-                    --p;
-                    if (elementAccepts(follow, *p)) {
-                        point.pos = p;
-                        pos = p;
-                        node = owner->next;
-                        goto step;
-                    }
+                if (const uint8_t* p = findLastAccepted(follow, point.floor, point.pos)) {
+                    point.pos = p;
+                    pos = p;
+                    node = owner->next;
+                    goto step;
                 }
                 for (const RegexNode* close = owner->next; close != follow; close = close->next) {
                     if (captures(close)) spans[close->index].end = offset(point.floor);

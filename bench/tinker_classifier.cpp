@@ -1,0 +1,38 @@
+#include "tinker_classifier.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+TinkerClassifier::TinkerClassifier(bool shortcuts) : shortcuts_(shortcuts) {
+    for (const ParserEntry& entry : gccParser()) {
+        Regex* regex = new Regex();
+        // The configuration compiles every pattern this way.
+        if (!regex->compile(entry.delimited, RegexDelimited | RegexFirstChars)) {
+            std::fprintf(stderr, "cannot compile %s: error %d at %d\n", entry.delimited, regex->errorCode(), regex->errorPos());
+            std::exit(2);
+        }
+        regex->setOptimizations(shortcuts);
+        patterns_.push_back(regex);
+    }
+}
+
+TinkerClassifier::~TinkerClassifier() {
+    for (Regex* regex : patterns_) delete regex;
+}
+
+LineClass TinkerClassifier::classify(const char* line, int length) {
+    const std::vector<ParserEntry>& entries = gccParser();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        CaptureSpan spans[10];
+        int count = 10;
+        if (!patterns_[i]->matchRange(line, line + length, spans, count)) continue;
+        int starts[10];
+        int ends[10];
+        for (int k = 0; k < 10; ++k) {
+            starts[k] = k < count ? spans[k].start : -1;
+            ends[k] = k < count ? spans[k].end : -1;
+        }
+        return classFromGroups(entries[i], starts, ends);
+    }
+    return LineClass();
+}
