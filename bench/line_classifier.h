@@ -39,6 +39,9 @@ public:
     virtual ~LineClassifier() = default;
     virtual const char* name() const = 0;
     virtual LineClass classify(const char* line, int length) = 0;
+
+protected:
+    const std::vector<ParserEntry>& entries_ = gccParser();
 };
 
 // Fills a LineClass from an entry and the start/end offsets of its groups (-1 when unset).

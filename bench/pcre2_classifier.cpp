@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 Pcre2Classifier::Pcre2Classifier(bool jit) : jit_(jit) {
-    for (const ParserEntry& entry : gccParser()) {
+    for (const ParserEntry& entry : entries_) {
         int error = 0;
         PCRE2_SIZE offset = 0;
         pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(entry.perl), PCRE2_ZERO_TERMINATED, 0, &error, &offset, nullptr);
@@ -23,9 +23,8 @@ Pcre2Classifier::~Pcre2Classifier() {
 }
 
 LineClass Pcre2Classifier::classify(const char* line, int length) {
-    const std::vector<ParserEntry>& entries = gccParser();
     const PCRE2_SPTR subject = reinterpret_cast<PCRE2_SPTR>(line);
-    for (size_t i = 0; i < entries.size(); ++i) {
+    for (size_t i = 0; i < entries_.size(); ++i) {
         int found = jit_ ? pcre2_jit_match(patterns_[i], subject, PCRE2_SIZE(length), 0, 0, matchData_, nullptr)
                          : pcre2_match(patterns_[i], subject, PCRE2_SIZE(length), 0, 0, matchData_, nullptr);
         if (found <= 0) continue;
@@ -37,7 +36,7 @@ LineClass Pcre2Classifier::classify(const char* line, int length) {
             starts[k] = set ? int(vector[2 * k]) : -1;
             ends[k] = set ? int(vector[2 * k + 1]) : -1;
         }
-        return classFromGroups(entries[i], starts, ends);
+        return classFromGroups(entries_[i], starts, ends);
     }
     return LineClass();
 }

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 TinkerClassifier::TinkerClassifier(bool shortcuts) : shortcuts_(shortcuts) {
-    for (const ParserEntry& entry : gccParser()) {
+    for (const ParserEntry& entry : entries_) {
         Regex* regex = new Regex();
         // The configuration compiles every pattern this way.
         if (!regex->compile(entry.delimited, RegexDelimited | RegexFirstChars)) {
@@ -21,8 +21,7 @@ TinkerClassifier::~TinkerClassifier() {
 }
 
 LineClass TinkerClassifier::classify(const char* line, int length) {
-    const std::vector<ParserEntry>& entries = gccParser();
-    for (size_t i = 0; i < entries.size(); ++i) {
+    for (size_t i = 0; i < entries_.size(); ++i) {
         CaptureSpan spans[10];
         int count = 10;
         if (!patterns_[i]->matchRange(line, line + length, spans, count)) continue;
@@ -32,7 +31,7 @@ LineClass TinkerClassifier::classify(const char* line, int length) {
             starts[k] = k < count ? spans[k].start : -1;
             ends[k] = k < count ? spans[k].end : -1;
         }
-        return classFromGroups(entries[i], starts, ends);
+        return classFromGroups(entries_[i], starts, ends);
     }
     return LineClass();
 }

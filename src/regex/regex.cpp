@@ -53,5 +53,6 @@ void Regex::resetAnalyses() {
     trimElement_ = nullptr;
     requiredBytes_.clear();
     requiredRuns_.clear();
+    charRunText_.clear();
     requiredFolded_ = false;
 }

@@ -86,6 +86,7 @@ private:
     bool elementAccepts(const RegexNode* node, uint8_t c) const;
     const uint8_t* findLastAccepted(const RegexNode* node, const uint8_t* from, const uint8_t* to) const;
     void linkFollowTests();
+    void linkCharRuns();
     void buildFirstChars();
     void findTrimElement();
     const uint8_t* trimmedEnd(const uint8_t* begin, const uint8_t* end) const;
@@ -124,6 +125,8 @@ private:
     };
     std::string requiredBytes_;
     std::vector<RequiredRun> requiredRuns_;
+    // The text of every run of adjacent literals, which the matcher compares at once.
+    std::string charRunText_;
     bool requiredFolded_ = false;
 
     bool optimizations_ = true;

@@ -7,6 +7,7 @@
 #include "regex/regex.h"
 #include "regex/regex_choice_stack.h"
 #include "regex/regex_element_test.h"
+#include "regex/regex_literal_check.h"
 #include "regex/regex_program.h"
 
 namespace {
@@ -194,6 +195,16 @@ step:
         }
         goto fail;
     case Char:
+        if (skips && node->runLength > 1) {
+            const int32_t length = node->runLength;
+            if (end - pos < length) goto fail;
+            for (int32_t i = 0; i < length; ++i) {
+                if (pos[i] != node->runText[i]) goto fail;
+            }
+            pos += length;
+            node += length;
+            goto step;
+        }
         if (pos < end && *pos == node->operand) {
             ++pos;
             break;
@@ -253,6 +264,17 @@ step:
         int32_t allowed = node->max - node->min;
         const uint8_t* limitPos = (allowed < 0 || allowed > end - floor) ? end : floor + allowed;
         pos = scanAccepted(node, floor, limitPos);
+        if (skips && node->follow && !(pos < end && elementAccepts(node->follow, *pos))) {
+            // The following test fails here: give back at once, as backtracking would.
+            const uint8_t* last = findLastAccepted(node->follow, floor, pos);
+            if (!last) {
+                for (const RegexNode* close = node->next; close != node->follow; close = close->next) {
+                    if (captures(close)) spans[close->index].end = offset(floor);
+                }
+                goto fail;
+            }
+            pos = last;
+        }
         // Nothing beyond the mandatory part means nothing to give back.
         if (pos != floor) stack.push(node->kind, node, pos, floor, 0, 0, 0);
         break;

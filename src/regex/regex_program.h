@@ -97,6 +97,10 @@ struct RegexNode {
     // Single-element repetitions: the one-character test that follows, across plain group
     // closes, used to skip steps that are bound to fail; none when there is no such test.
     RegexNode* follow;
+    // Char: how many Char elements run from here in a row (itself included), matched as one
+    // comparison; their text is in runText.
+    int32_t runLength;
+    const uint8_t* runText;
 };
 
 // A record on the backtracking stack.
