@@ -65,8 +65,9 @@ public:
     void setMatchLimit(uint32_t steps) { matchLimit_ = steps; }
     uint32_t matchLimit() const { return matchLimit_; }
 
-    // The shortcuts (first-character set, end trimming, required literals, repetition skips)
-    // never change a result; tests and the benchmark switch them off to prove it.
+    // The shortcuts (first-character set, end trimming, required literals, repetition skips,
+    // literal runs compared at once) never change a result; tests and the benchmark switch
+    // them off to prove it.
     void setOptimizations(bool on) { optimizations_ = on; }
     bool optimizations() const { return optimizations_; }
 
@@ -125,9 +126,9 @@ private:
     };
     std::string requiredBytes_;
     std::vector<RequiredRun> requiredRuns_;
+    bool requiredFolded_ = false;
     // The text of every run of adjacent literals, which the matcher compares at once.
     std::string charRunText_;
-    bool requiredFolded_ = false;
 
     bool optimizations_ = true;
     uint32_t matchLimit_ = kDefaultMatchLimit;
