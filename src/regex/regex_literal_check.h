@@ -14,14 +14,14 @@ inline bool Regex::containsRequiredLiterals(const uint8_t* begin, const uint8_t*
         const uint8_t* run = bytes + required.offset;
         const int32_t length = required.length;
         if (end - p < length) return false;
+        const int32_t anchor = required.anchor;
         if (!requiredFolded_ && length == 1) {
             const void* hit = std::memchr(p, run[0], size_t(end - p));
             if (!hit) return false;
             p = static_cast<const uint8_t*>(hit) + 1;
-        } else if (!requiredFolded_) {
+        } else if (anchor >= 0) {
             // Candidates are the places of the run's rarest byte; the run may start no earlier
             // than p and must end by end.
-            const int32_t anchor = required.anchor;
             const uint8_t* from = p + anchor;
             const uint8_t* to = end - (length - anchor) + 1;
             for (;;) {
@@ -29,7 +29,11 @@ inline bool Regex::containsRequiredLiterals(const uint8_t* begin, const uint8_t*
                 if (!hit) return false;
                 const uint8_t* start = static_cast<const uint8_t*>(hit) - anchor;
                 int32_t i = 0;
-                while (i < length && start[i] == run[i]) ++i;
+                if (requiredFolded_) {
+                    while (i < length && lowerTable_[start[i]] == run[i]) ++i;
+                } else {
+                    while (i < length && start[i] == run[i]) ++i;
+                }
                 if (i == length) {
                     p = start + length;
                     break;
@@ -38,6 +42,7 @@ inline bool Regex::containsRequiredLiterals(const uint8_t* begin, const uint8_t*
                 if (from >= to) return false;
             }
         } else {
+            // Every byte of the folded run has case variants: try every start.
             const uint8_t* lastStart = end - length;
             for (;;) {
                 if (lowerTable_[*p] == run[0]) {

@@ -32,9 +32,18 @@ void Regex::findRequiredLiterals() {
     std::string run;
     auto endRun = [&] {
         if (!run.empty() && requiredRuns_.size() < kMaxRequiredRuns) {
-            int32_t anchor = 0;
-            for (int32_t i = 1; i < int32_t(run.size()); ++i) {
-                if (commonness(uint8_t(run[size_t(i)])) < commonness(uint8_t(run[size_t(anchor)]))) anchor = i;
+            // A folded run can only be found by a byte that no other byte folds to.
+            auto searchable = [this](uint8_t c) {
+                if (!requiredFolded_) return true;
+                for (int d = 0; d < 256; ++d) {
+                    if (d != c && lowerTable_[d] == c) return false;
+                }
+                return lowerTable_[c] == c;
+            };
+            int32_t anchor = -1;
+            for (int32_t i = 0; i < int32_t(run.size()); ++i) {
+                uint8_t c = uint8_t(run[size_t(i)]);
+                if (searchable(c) && (anchor < 0 || commonness(c) < commonness(uint8_t(run[size_t(anchor)])))) anchor = i;
             }
             requiredRuns_.push_back(RequiredRun{int32_t(requiredBytes_.size()), int32_t(run.size()), anchor});
             requiredBytes_ += run;
