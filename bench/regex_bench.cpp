@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     }
 
     BuildLog log = generateBuildLog(lineCount, 1789);
-    TinkerClassifier tinker(true);
+    TinkerClassifier tinker(true, false);
     std::vector<LineClass> reference = classifyAll(tinker, log);
     size_t errors = 0;
     size_t warnings = 0;
@@ -76,8 +76,9 @@ int main(int argc, char** argv) {
     for (const ParserEntry& entry : gccParser()) std::printf("  %s  %s\n", entry.kind == 1 ? "error  " : "warning", entry.delimited);
 
     std::vector<std::unique_ptr<LineClassifier>> engines;
-    engines.emplace_back(new TinkerClassifier(true));
-    engines.emplace_back(new TinkerClassifier(false));
+    engines.emplace_back(new TinkerClassifier(true, false));
+    engines.emplace_back(new TinkerClassifier(true, true));
+    engines.emplace_back(new TinkerClassifier(false, false));
     engines.emplace_back(new Pcre2Classifier(true));
     engines.emplace_back(new Pcre2Classifier(false));
     engines.emplace_back(new Re2Classifier());

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-TinkerClassifier::TinkerClassifier(bool shortcuts) : shortcuts_(shortcuts) {
+TinkerClassifier::TinkerClassifier(bool shortcuts, bool zeroTerminated) : shortcuts_(shortcuts), zeroTerminated_(zeroTerminated) {
     for (const ParserEntry& entry : entries_) {
         Regex* regex = new Regex();
         // The configuration compiles every pattern this way.
@@ -24,7 +24,9 @@ LineClass TinkerClassifier::classify(const char* line, int length) {
     for (size_t i = 0; i < entries_.size(); ++i) {
         CaptureSpan spans[10];
         int count = 10;
-        if (!patterns_[i]->matchRange(line, line + length, spans, count)) continue;
+        int matched = zeroTerminated_ ? patterns_[i]->match(line, spans, count)
+                                      : patterns_[i]->matchRange(line, line + length, spans, count);
+        if (!matched) continue;
         int starts[10];
         int ends[10];
         for (int k = 0; k < 10; ++k) {

@@ -23,6 +23,19 @@ bool sameText(const uint8_t* a, const uint8_t* b, int32_t length, bool fold, con
 }  // namespace
 
 int Regex::match(const char* subject, CaptureSpan* spans, int& count) {
+    // Most subjects fail a shortcut that needs no length: spare them the strlen.
+    if (subject && program_ && optimizations_ && count > maxBackReference_) {
+        const uint8_t first = uint8_t(subject[0]);
+        bool rejected = firstCharsValid_ && (first == 0 || !firstChars_[first]);
+        if (!rejected && !requiredRuns_.empty() && !requiredFolded_ && requiredRuns_[0].length == 1) {
+            rejected = !std::strchr(subject, requiredBytes_[0]);
+        }
+        if (rejected) {
+            errorCode_ = ErrNone;
+            if (count > groupCount_) count = groupCount_;
+            return 0;
+        }
+    }
     const char* end = subject ? subject + std::strlen(subject) : nullptr;
     return matchRange(subject, end, spans, count);
 }
