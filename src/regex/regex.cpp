@@ -52,6 +52,7 @@ void Regex::resetAnalyses() {
     firstCharsValid_ = false;
     trimElement_ = nullptr;
     requiredBytes_.clear();
-    requiredLengths_.clear();
+    requiredRuns_.clear();
+    charRunText_.clear();
     requiredFolded_ = false;
 }

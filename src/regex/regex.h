@@ -65,8 +65,9 @@ public:
     void setMatchLimit(uint32_t steps) { matchLimit_ = steps; }
     uint32_t matchLimit() const { return matchLimit_; }
 
-    // The shortcuts (first-character set, end trimming, required literals, repetition skips)
-    // never change a result; tests and the benchmark switch them off to prove it.
+    // The shortcuts (first-character set, end trimming, required literals, repetition skips,
+    // literal runs compared at once) never change a result; tests and the benchmark switch
+    // them off to prove it.
     void setOptimizations(bool on) { optimizations_ = on; }
     bool optimizations() const { return optimizations_; }
 
@@ -84,13 +85,16 @@ private:
     void freeProgram();
     void resetAnalyses();
     bool elementAccepts(const RegexNode* node, uint8_t c) const;
+    const uint8_t* findLastAccepted(const RegexNode* node, const uint8_t* from, const uint8_t* to) const;
     void linkFollowTests();
+    void linkCharRuns();
     void buildFirstChars();
     void findTrimElement();
     const uint8_t* trimmedEnd(const uint8_t* begin, const uint8_t* end) const;
     void findRequiredLiterals();
     bool containsRequiredLiterals(const uint8_t* begin, const uint8_t* end) const;
     const uint8_t* scanAccepted(const RegexNode* node, const uint8_t* p, const uint8_t* limit) const;
+    int runAndTidy(const uint8_t* begin, const uint8_t* end, CaptureSpan* spans, int32_t count);
     int runProgram(const uint8_t* begin, const uint8_t* end, CaptureSpan* spans, int32_t count);
 
     RegexNode* program_ = nullptr;
@@ -112,11 +116,19 @@ private:
 
     // The last mandatory element that consumes a character, when end trimming is sound.
     const RegexNode* trimElement_ = nullptr;
-    // Required literals: the runs stored one after another, their lengths, and whether they
-    // compare by lower-case mapping.
+    // Required literals: byte strings that every match contains in this order, stored one after
+    // another in requiredBytes_; each run keeps the offset of its rarest byte, the one searched
+    // for. Folded runs compare by lower-case mapping.
+    struct RequiredRun {
+        int32_t offset;
+        int32_t length;
+        int32_t anchor;
+    };
     std::string requiredBytes_;
-    std::vector<int32_t> requiredLengths_;
+    std::vector<RequiredRun> requiredRuns_;
     bool requiredFolded_ = false;
+    // The text of every run of adjacent literals, which the matcher compares at once.
+    std::string charRunText_;
 
     bool optimizations_ = true;
     uint32_t matchLimit_ = kDefaultMatchLimit;

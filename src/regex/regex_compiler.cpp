@@ -687,6 +687,7 @@ int Regex::compile(const char* pattern, uint32_t flags) {
     if (!compiler.compile()) return fail(errorCode_, errorPos_);
 
     linkFollowTests();
+    linkCharRuns();
     if (flags & RegexFirstChars) buildFirstChars();
     findTrimElement();
     findRequiredLiterals();

@@ -4,6 +4,8 @@
 // not. The matcher's tight loops, the skips, the first-character set and end trimming all
 // ask it, so they can never disagree about what an element accepts.
 
+#include <cstring>
+
 #include "regex/regex_program.h"
 
 inline bool Regex::elementAccepts(const RegexNode* node, uint8_t c) const {
@@ -46,4 +48,24 @@ inline bool Regex::elementAccepts(const RegexNode* node, uint8_t c) const {
     default:
         return false;
     }
+}
+
+// The last position in [from, to) whose character the element accepts, or none. Literals,
+// the common case, get a loop of their own.
+inline const uint8_t* Regex::findLastAccepted(const RegexNode* node, const uint8_t* from, const uint8_t* to) const {
+    if (node->kind == Char) {
+        const uint8_t c = uint8_t(node->operand);
+#if defined(__GLIBC__)
+        return to > from ? static_cast<const uint8_t*>(memrchr(from, c, size_t(to - from))) : nullptr;
+#else
+        while (to > from) {
+            if (*--to == c) return to;
+        }
+        return nullptr;
+#endif
+    }
+    while (to > from) {
+        if (elementAccepts(node, *--to)) return to;
+    }
+    return nullptr;
 }

@@ -10,6 +10,7 @@
 // match to show. Alternatives, group loops and look-arounds can leave such spans, and a commit
 // reached past the cut would end the whole match, so their programs are not trimmed.
 void Regex::findTrimElement() {
+    if (hasLookAhead_) return;
     const RegexNode* finalClose = program_[0].partner;
     for (const RegexNode* node = program_; node != finalClose; node = node->next) {
         int32_t kind = node->kind;
@@ -27,7 +28,6 @@ void Regex::findTrimElement() {
 }
 
 const uint8_t* Regex::trimmedEnd(const uint8_t* begin, const uint8_t* end) const {
-    const RegexNode* element = trimElement_;
-    while (end > begin && !elementAccepts(element, end[-1])) --end;
-    return end;
+    const uint8_t* last = findLastAccepted(trimElement_, begin, end);
+    return last ? last + 1 : begin;
 }

@@ -12,6 +12,14 @@ namespace {
 constexpr size_t kMaxRequiredRuns = 8;
 constexpr int32_t kMaxRunLength = 64;
 
+// How common a byte is in compiler output, 0 for rare: the search looks for the least common
+// byte of a run, so that it stops at few false candidates.
+int commonness(uint8_t c) {
+    static const char kByFrequency[] = " etaoinsrhldcumfpgwybvkxjqz0123456789_/.-,()'=;\"ETAOINSRHLDCUMFPGWYBVKXJQZ";
+    const char* found = static_cast<const char*>(std::memchr(kByFrequency, c, sizeof kByFrequency - 1));
+    return found ? int(sizeof kByFrequency) - int(found - kByFrequency) : 0;
+}
+
 }  // namespace
 
 // Walks the top-level sequence, which every successful run passes in order. Adjacent literals
@@ -23,9 +31,22 @@ void Regex::findRequiredLiterals() {
     if (program_[0].alternative) return;
     std::string run;
     auto endRun = [&] {
-        if (!run.empty() && requiredLengths_.size() < kMaxRequiredRuns) {
+        if (!run.empty() && requiredRuns_.size() < kMaxRequiredRuns) {
+            // A folded run can only be found by a byte that no other byte folds to.
+            auto searchable = [this](uint8_t c) {
+                if (!requiredFolded_) return true;
+                for (int d = 0; d < 256; ++d) {
+                    if (d != c && lowerTable_[d] == c) return false;
+                }
+                return lowerTable_[c] == c;
+            };
+            int32_t anchor = -1;
+            for (int32_t i = 0; i < int32_t(run.size()); ++i) {
+                uint8_t c = uint8_t(run[size_t(i)]);
+                if (searchable(c) && (anchor < 0 || commonness(c) < commonness(uint8_t(run[size_t(anchor)])))) anchor = i;
+            }
+            requiredRuns_.push_back(RequiredRun{int32_t(requiredBytes_.size()), int32_t(run.size()), anchor});
             requiredBytes_ += run;
-            requiredLengths_.push_back(int32_t(run.size()));
         }
         run.clear();
     };
@@ -88,43 +109,8 @@ void Regex::findRequiredLiterals() {
     endRun();
 }
 
-bool Regex::containsRequiredLiterals(const uint8_t* begin, const uint8_t* end) const {
-    const uint8_t* run = reinterpret_cast<const uint8_t*>(requiredBytes_.data());
-    const uint8_t* p = begin;
-    for (int32_t length : requiredLengths_) {
-        if (end - p < length) return false;
-        const uint8_t* lastStart = end - length;
-        const uint8_t first = run[0];
-        if (!requiredFolded_) {
-            for (;;) {
-                const void* hit = std::memchr(p, first, size_t(lastStart - p + 1));
-                if (!hit) return false;
-                p = static_cast<const uint8_t*>(hit);
-                if (std::memcmp(p + 1, run + 1, size_t(length - 1)) == 0) break;
-                if (++p > lastStart) return false;
-            }
-        } else {
-            for (;;) {
-                if (lowerTable_[*p] == first) {
-                    int32_t i = 1;
-                    while (i < length && lowerTable_[p[i]] == run[i]) ++i;
-                    if (i == length) break;
-                }
-                if (++p > lastStart) return false;
-            }
-        }
-        p += length;
-        run += length;
-    }
-    return true;
-}
-
 std::vector<std::string> Regex::requiredLiterals() const {
     std::vector<std::string> runs;
-    size_t at = 0;
-    for (int32_t length : requiredLengths_) {
-        runs.push_back(requiredBytes_.substr(at, size_t(length)));
-        at += size_t(length);
-    }
+    for (const RequiredRun& run : requiredRuns_) runs.push_back(requiredBytes_.substr(size_t(run.offset), size_t(run.length)));
     return runs;
 }

@@ -7,6 +7,7 @@
 #include "regex/regex.h"
 #include "regex/regex_choice_stack.h"
 #include "regex/regex_element_test.h"
+#include "regex/regex_literal_check.h"
 #include "regex/regex_program.h"
 
 namespace {
@@ -22,6 +23,19 @@ bool sameText(const uint8_t* a, const uint8_t* b, int32_t length, bool fold, con
 }  // namespace
 
 int Regex::match(const char* subject, CaptureSpan* spans, int& count) {
+    // Most subjects fail a shortcut that needs no length: spare them the strlen.
+    if (subject && program_ && optimizations_ && count > maxBackReference_) {
+        const uint8_t first = uint8_t(subject[0]);
+        bool rejected = firstCharsValid_ && (first == 0 || !firstChars_[first]);
+        if (!rejected && !requiredRuns_.empty() && !requiredFolded_ && requiredRuns_[0].length == 1) {
+            rejected = !std::strchr(subject, requiredBytes_[0]);
+        }
+        if (rejected) {
+            errorCode_ = ErrNone;
+            if (count > groupCount_) count = groupCount_;
+            return 0;
+        }
+    }
     const char* end = subject ? subject + std::strlen(subject) : nullptr;
     return matchRange(subject, end, spans, count);
 }
@@ -38,22 +52,24 @@ int Regex::matchRange(const char* begin, const char* end, CaptureSpan* spans, in
     if (!begin || !end || end < begin || end - begin > INT32_MAX) return 0;
     const uint8_t* first = reinterpret_cast<const uint8_t*>(begin);
     const uint8_t* last = reinterpret_cast<const uint8_t*>(end);
-    subjectStart_ = begin;
 
     // The spans of a failed match mean nothing, so a subject rejected here leaves them alone.
     if (optimizations_) {
         // A valid set means every match consumes a first character, so an empty subject fails
         // without a look at the byte after it.
         if (firstCharsValid_ && (first == last || !firstChars_[*first])) return 0;
-        if (!requiredLengths_.empty() && !containsRequiredLiterals(first, last)) return 0;
-        if (trimElement_) {
-            last = trimmedEnd(first, last);
-            if (last == first) return 0;
-        }
+        if (!requiredRuns_.empty() && !containsRequiredLiterals(first, last)) return 0;
     }
+    return runAndTidy(first, last, spans, count);
+}
 
+int Regex::runAndTidy(const uint8_t* begin, const uint8_t* end, CaptureSpan* spans, int32_t count) {
+    if (optimizations_ && trimElement_) {
+        end = trimmedEnd(begin, end);
+        if (end == begin) return 0;
+    }
     for (int i = 0; i < count; ++i) spans[i] = CaptureSpan{-1, -1};
-    if (!runProgram(first, last, spans, count)) return 0;
+    if (!runProgram(begin, end, spans, count)) return 0;
     for (int i = 0; i < count; ++i) {
         if (spans[i].start < 0 || spans[i].end < 0 || spans[i].start > spans[i].end) spans[i] = CaptureSpan{-1, -1};
     }
@@ -104,6 +120,7 @@ const uint8_t* Regex::scanAccepted(const RegexNode* node, const uint8_t* p, cons
 }
 
 int Regex::runProgram(const uint8_t* start, const uint8_t* end, CaptureSpan* spans, int32_t count) {
+    subjectStart_ = reinterpret_cast<const char*>(start);
     ChoiceStack stack(firstChunk_);
     const RegexNode* node = program_;
     const uint8_t* pos = start;
@@ -191,6 +208,16 @@ step:
         }
         goto fail;
     case Char:
+        if (skips && node->runLength > 1) {
+            const int32_t length = node->runLength;
+            if (end - pos < length) goto fail;
+            for (int32_t i = 0; i < length; ++i) {
+                if (pos[i] != node->runText[i]) goto fail;
+            }
+            pos += length;
+            node += length;
+            goto step;
+        }
         if (pos < end && *pos == node->operand) {
             ++pos;
             break;
@@ -250,6 +277,17 @@ step:
         int32_t allowed = node->max - node->min;
         const uint8_t* limitPos = (allowed < 0 || allowed > end - floor) ? end : floor + allowed;
         pos = scanAccepted(node, floor, limitPos);
+        if (skips && node->follow && !(pos < end && elementAccepts(node->follow, *pos))) {
+            // The following test fails here: give back at once, as backtracking would.
+            const uint8_t* last = findLastAccepted(node->follow, floor, pos);
+            if (!last) {
+                for (const RegexNode* close = node->next; close != node->follow; close = close->next) {
+                    if (captures(close)) spans[close->index].end = offset(floor);
+                }
+                goto fail;
+            }
+            pos = last;
+        }
         // Nothing beyond the mandatory part means nothing to give back.
         if (pos != floor) stack.push(node->kind, node, pos, floor, 0, 0, 0);
         break;
@@ -464,15 +502,11 @@ fail:
                 // Give back straight to the last position where the following test can hold;
                 // the plain group closes on the way keep the end they would have been given.
                 const RegexNode* follow = owner->follow;
-                const uint8_t* p = point.pos;
-                while (p > point.floor) {
-                    --p;
-                    if (elementAccepts(follow, *p)) {
-                        point.pos = p;
-                        pos = p;
-                        node = owner->next;
-                        goto step;
-                    }
+                if (const uint8_t* p = findLastAccepted(follow, point.floor, point.pos)) {
+                    point.pos = p;
+                    pos = p;
+                    node = owner->next;
+                    goto step;
                 }
                 for (const RegexNode* close = owner->next; close != follow; close = close->next) {
                     if (captures(close)) spans[close->index].end = offset(point.floor);

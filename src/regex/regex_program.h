@@ -66,7 +66,6 @@ enum CharClassBits : uint8_t {
 };
 
 inline bool isSingleRepeat(int32_t kind) { return kind >= RepeatChar && kind <= RepeatSetLazy; }
-inline bool isLazyRepeat(int32_t kind) { return kind >= RepeatChar && kind <= RepeatBackReferenceLazy && kind % 2 == 0; }
 inline bool isLookAround(int32_t kind) { return kind >= LookAhead && kind <= NegLookBehind; }
 inline bool setHas(const uint8_t* set, uint8_t c) { return (set[c >> 3] >> (c & 7)) & 1; }
 inline void setAdd(uint8_t* set, uint8_t c) { set[c >> 3] = uint8_t(set[c >> 3] | (1u << (c & 7))); }
@@ -97,6 +96,10 @@ struct RegexNode {
     // Single-element repetitions: the one-character test that follows, across plain group
     // closes, used to skip steps that are bound to fail; none when there is no such test.
     RegexNode* follow;
+    // Char: how many Char elements run from here in a row (itself included), matched as one
+    // comparison; their text is in runText.
+    int32_t runLength;
+    const uint8_t* runText;
 };
 
 // A record on the backtracking stack.

@@ -28,11 +28,13 @@ inline bool operator==(const MatchOutcome& a, const MatchOutcome& b) {
     return !a.matched || a.spans == b.spans;
 }
 
-inline MatchOutcome matchWith(Regex& regex, const std::string& subject, int room = 10) {
+// zeroTerminated: through match, which finds the end itself, instead of matchRange.
+inline MatchOutcome matchWith(Regex& regex, const std::string& subject, int room = 10, bool zeroTerminated = false) {
     MatchOutcome outcome;
     std::vector<CaptureSpan> spans(size_t(room), CaptureSpan{-7, -7});
     int count = room;
-    outcome.matched = regex.matchRange(subject.data(), subject.data() + subject.size(), spans.data(), count);
+    outcome.matched = zeroTerminated ? regex.match(subject.c_str(), spans.data(), count)
+                                     : regex.matchRange(subject.data(), subject.data() + subject.size(), spans.data(), count);
     outcome.errorCode = regex.errorCode();
     outcome.count = count;
     spans.resize(size_t(count > 0 ? count : 0));

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "regex/regex.h"
+#include "regex_test_support.h"
+
+namespace {
+
+std::string firstChars(const Regex& regex) {
+    std::string set;
+    for (int c = 0; c < 256; ++c) {
+        if (regex.isFirstChar(uint8_t(c))) set += char(c);
+    }
+    return set;
+}
+
+using Runs = std::vector<std::string>;
+
+Runs literals(const char* pattern) {
+    Regex regex;
+    EXPECT_EQ(regex.compile(pattern, RegexDelimited), 1) << pattern;
+    return regex.requiredLiterals();
+}
+
+}  // namespace
+
+TEST(RegexFirstChars, TheSetHoldsEveryByteThatCanStartAMatch) {
+    Regex regex;
+    ASSERT_EQ(regex.compile("/a|b|c/o", RegexDelimited), 1);
+    ASSERT_TRUE(regex.firstCharsValid());
+    EXPECT_EQ(firstChars(regex), "abc");
+    ASSERT_EQ(regex.compile("/(?:x*|y)[de]|\\d/", RegexDelimited | RegexFirstChars), 1);
+    EXPECT_EQ(firstChars(regex), "0123456789dexy");
+    ASSERT_EQ(regex.compile("/a+b|(?:cd)+|E/io", RegexDelimited), 1);
+    EXPECT_EQ(firstChars(regex), "ACEace");
+    ASSERT_EQ(regex.compile("/^(.+):/o", RegexDelimited), 1);
+    ASSERT_TRUE(regex.firstCharsValid());
+    EXPECT_EQ(firstChars(regex).size(), 254u);
+    EXPECT_FALSE(regex.isFirstChar('\n'));
+    ASSERT_EQ(regex.compile("/\\b(?=a)(?<!x)\\Ob/o", RegexDelimited), 1);
+    EXPECT_EQ(firstChars(regex), "b");
+
+    // Whatever may match empty, or start with what the set cannot describe, gives up.
+    for (const char* pattern : {"/a*/o", "/(?:ab)*c/o", "/a|/o", "/(?=a)/o", "/$a/o", "/()x/", "/a/"}) {
+        Regex other;
+        ASSERT_EQ(other.compile(pattern, RegexDelimited), 1) << pattern;
+        EXPECT_FALSE(other.firstCharsValid()) << pattern;
+    }
+    EXPECT_EQ(matched("/(?:ab)*c/o", "c"), "c");
+}
+
+TEST(RegexFirstChars, AnEmptyRangeIsRejectedWithoutReadingPastIt) {
+    Regex regex;
+    ASSERT_EQ(regex.compile("/a|[^b]/o", RegexDelimited), 1);
+    ASSERT_TRUE(regex.firstCharsValid());
+    char* buffer = new char[1]{'a'};
+    CaptureSpan spans[1];
+    int count = 1;
+    EXPECT_EQ(regex.matchRange(buffer + 1, buffer + 1, spans, count), 0);
+    EXPECT_EQ(regex.matchRange(buffer, buffer + 1, spans, count), 1);
+    delete[] buffer;
+    EXPECT_EQ(regex.match("", spans, count), 0);
+}
+
+TEST(RegexRequiredLiterals, RunsComeFromTheMandatorySequence) {
+    EXPECT_EQ(literals("/^(.+):(\\d+):(\\d+): (fatal )?error/"), (Runs{":", ":", ": ", "error"}));
+    EXPECT_EQ(literals("/^(.+):(\\d+):(\\d+): warning/"), (Runs{":", ":", ": warning"}));
+    EXPECT_EQ(literals("/ERROR\\b:/i"), (Runs{"error:"}));
+    EXPECT_EQ(literals("/a{3}b+c?d/"), (Runs{"aaab", "d"}));
+    EXPECT_EQ(literals("/x(?:y|z)w(?=q)v/"), (Runs{"x", "w", "v"}));
+    EXPECT_EQ(literals("/a|b/"), Runs{});
+    EXPECT_EQ(literals("/(?:ab)?c$/m"), (Runs{"c"}));
+    // A look-behind can move the position back: nothing after it is required.
+    EXPECT_EQ(literals("/ab(?<=b)c/"), (Runs{"ab"}));
+    // The filter agrees with the matcher, including folded text and text found only in order.
+    EXPECT_EQ(matched("/^(.+):(\\d+):(\\d+): (fatal )?error/", "a.c:1:2: fatal error"), "a.c:1:2: fatal error");
+    EXPECT_EQ(matched("/^(.+):(\\d+): error/", "error: a.c:1"), "<no match>");
+    EXPECT_EQ(matched("/.*ERROR/i", "an Error"), "an Error");
+    EXPECT_EQ(matched("/a.*b.*a/", "ab"), "<no match>");
+    EXPECT_EQ(matched("/a.*b.*a/", "aba"), "aba");
+}
+
+TEST(RegexEndTrimming, ACutSubjectGivesTheSameMatch) {
+    EXPECT_EQ(matched("/.*b/", "abcbd"), "abcb");
+    EXPECT_EQ(matched("/a\\d+/", "a12x3"), "a12");
+    EXPECT_EQ(matched("/(\\w+)[.]c/", "x.c.h"), "x.c");
+    EXPECT_EQ(matched("/.*b/", "acd"), "<no match>");
+    // A loop or an alternative can leave a span from a run that went past the cut; such
+    // programs are not trimmed, so the stale span is the one the matcher's rules give.
+    MatchOutcome stale = matchPattern("/(?:(a.*?)y|.*)b/", "abcc");
+    ASSERT_EQ(stale.matched, 1);
+    EXPECT_TRUE(stale.spans[0] == (CaptureSpan{0, 2}));
+    EXPECT_TRUE(stale.spans[1] == (CaptureSpan{0, 4}));
+}
