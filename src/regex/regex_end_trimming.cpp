@@ -16,7 +16,10 @@ void Regex::findTrimElement() {
         if (kind == Alternative || kind == RepeatGroup || kind == RepeatGroupLazy || kind == Commit || isLookAround(kind)) return;
     }
     const RegexNode* last = finalClose->prev;
-    while (last->kind == GroupClose && last != program_) last = last->prev;
+    while (last->kind == GroupClose) {
+        if (last->partner->kind != GroupOpen || last->partner->alternative) return;
+        last = last->prev;
+    }
     int32_t kind = last->kind;
     bool single = (kind >= InClass && kind <= CharSet && kind != AnyButNewline && kind != AnyChar);
     bool repeated = isSingleRepeat(kind) && kind != RepeatAny && kind != RepeatAnyLazy && last->min > 0;
