@@ -1,5 +1,7 @@
 #include "plugin_case.h"
 
+#include "hang_guard.h"
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -30,7 +32,7 @@ std::string programDirectory() {
 std::string outputChild() { return "\"" + programDirectory() + "output_child.exe\""; }
 
 PluginCase::PluginCase(const char* name)
-    : host(consoleSize().X, consoleSize().Y, programDirectory() + "tinker.lng"), calls(recordedSystemCalls()) {
+    : name_(name), host(consoleSize().X, consoleSize().Y, programDirectory() + "tinker.lng"), calls(recordedSystemCalls()) {
     directory_ = programDirectory() + "cases\\" + name;
     std::error_code ignored;
     std::filesystem::remove_all(directory_, ignored);
@@ -92,7 +94,10 @@ void PluginCase::open(int openFrom, INT_PTR item, const std::vector<INPUT_RECORD
     std::vector<INPUT_RECORD> records = keys;
     records.push_back(keyDown(VK_ESCAPE));
     console.write(records);
-    if (module_) openPlugin_(openFrom, item);
+    if (module_) {
+        HangGuard guard(name_);
+        openPlugin_(openFrom, item);
+    }
     keysLeft_ = console.pending();
     console.discard();
 }
