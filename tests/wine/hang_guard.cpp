@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "wine_check.h"
+
 namespace {
 
 // Far beyond any case's longest call (a build of two seconds at most).
@@ -26,9 +28,8 @@ DWORD WINAPI watch(void* parameter) {
 
 }  // namespace
 
-HangGuard::HangGuard(const std::string& caseName)
-    : caseName_(caseName), returned_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-    watcher_ = CreateThread(nullptr, 0, watch, new Watch{caseName_, returned_}, 0, nullptr);
+HangGuard::HangGuard() : returned_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    watcher_ = CreateThread(nullptr, 0, watch, new Watch{currentCaseName(), returned_}, 0, nullptr);
 }
 
 HangGuard::~HangGuard() {

@@ -9,13 +9,12 @@
 // named instead of the run silently running into its outer time limit.
 class HangGuard {
 public:
-    explicit HangGuard(const std::string& caseName);
+    HangGuard();
     ~HangGuard();
     HangGuard(const HangGuard&) = delete;
     HangGuard& operator=(const HangGuard&) = delete;
 
 private:
-    std::string caseName_;
     HANDLE returned_;
     HANDLE watcher_;
 };

@@ -32,7 +32,7 @@ std::string programDirectory() {
 std::string outputChild() { return "\"" + programDirectory() + "output_child.exe\""; }
 
 PluginCase::PluginCase(const char* name)
-    : name_(name), host(consoleSize().X, consoleSize().Y, programDirectory() + "tinker.lng"), calls(recordedSystemCalls()) {
+    : host(consoleSize().X, consoleSize().Y, programDirectory() + "tinker.lng"), calls(recordedSystemCalls()) {
     directory_ = programDirectory() + "cases\\" + name;
     std::error_code ignored;
     std::filesystem::remove_all(directory_, ignored);
@@ -95,7 +95,7 @@ void PluginCase::open(int openFrom, INT_PTR item, const std::vector<INPUT_RECORD
     records.push_back(keyDown(VK_ESCAPE));
     console.write(records);
     if (module_) {
-        HangGuard guard(name_);
+        HangGuard guard;
         openPlugin_(openFrom, item);
     }
     keysLeft_ = console.pending();

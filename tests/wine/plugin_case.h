@@ -53,10 +53,6 @@ public:
     // The last frame drawn while exactly this many input records were waiting.
     const ScreenFrame* frameWithPending(int pending) const;
 
-private:
-    std::string name_;
-
-public:
     WineHost host;
     ConsoleInput console;
     SystemCalls& calls;

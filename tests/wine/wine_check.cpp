@@ -16,8 +16,11 @@ std::vector<RegisteredCase>& registry() {
 }
 
 int failedChecks = 0;
+const char* runningCase = "";
 
 }  // namespace
+
+const char* currentCaseName() { return runningCase; }
 
 CaseRegistration::CaseRegistration(const char* name, CaseFunction run) { registry().push_back({name, run}); }
 
@@ -37,6 +40,7 @@ int runCases(const char* filter) {
         std::printf("case %s\n", entry.name);
         std::fflush(stdout);
         int before = failedChecks;
+        runningCase = entry.name;
         entry.run();
         bool ok = failedChecks == before;
         std::printf("  %s %s\n", ok ? "passed" : "FAILED", entry.name);

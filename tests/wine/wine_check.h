@@ -21,6 +21,9 @@ struct CaseRegistration {
 // Runs every registered case (or those whose name contains the filter); returns the failures.
 int runCases(const char* filter);
 
+// The name of the case that runs now.
+const char* currentCaseName();
+
 void recordCheck(bool passed, const char* file, int line, const std::string& what);
 
 inline std::string describe(const std::string& value) { return "\"" + value + "\""; }
