@@ -88,9 +88,7 @@ int Win32Platform::runCommand(const char* commandLine, OutputSink& sink) {
     if (!SetStdHandle(STD_ERROR_HANDLE, writeEnd)) return RunPipeFailed;
 
     // CreateProcessA may write into the command line, so it gets a copy.
-    size_t length = std::strlen(commandLine);
-    char* writableCommand = new char[length + 1];
-    std::memcpy(writableCommand, commandLine, length + 1);
+    String writableCommand(commandLine);
     // Without STARTF_USESTDHANDLES the child takes our standard handles, which now are the
     // pipe; inheritance must be on for those handle values to be valid in the child.
     STARTUPINFOA startup;
@@ -98,9 +96,8 @@ int Win32Platform::runCommand(const char* commandLine, OutputSink& sink) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child;
     std::memset(&child, 0, sizeof child);
-    BOOL started = CreateProcessA(nullptr, writableCommand, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+    BOOL started = CreateProcessA(nullptr, writableCommand.buffer(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                   &startup, &child);
-    delete[] writableCommand;
     // The child has its copies now; the host gets its own handles back before anything else.
     standardHandles.restore();
     if (!started) return RunStartFailed;
