@@ -1,0 +1,196 @@
+// Builds run through the real process runner: the pipe, the child, the standard handles, the
+// environment and the working directory, as the host's console program world has them.
+#include <cstdio>
+
+#include "handle_census.h"
+#include "plugin_case.h"
+#include "wine_check.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct StandardHandles {
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    bool operator==(const StandardHandles& other) const { return output == other.output && error == other.error; }
+};
+
+std::string currentDirectory() {
+    char directory[MAX_PATH + 1] = {0};
+    GetCurrentDirectoryA(sizeof directory, directory);
+    return directory;
+}
+
+// The child is created exactly as a console program of the host must be: with our standard
+// handles, which are then the pipe's inheritable write end, and the read end kept back.
+void checkChildCreation(PluginCase& plugin, const std::string& commandLine) {
+    const SystemCalls& calls = plugin.calls;
+    CHECK_EQ(calls.pipes.size(), 1u);
+    CHECK_EQ(calls.processes.size(), 1u);
+    if (calls.pipes.size() != 1 || calls.processes.size() != 1) return;
+    CHECK(calls.pipes[0].inheritable);
+    CHECK_EQ(calls.pipes[0].size, 0u);
+    const ProcessCreation& child = calls.processes[0];
+    CHECK_EQ(child.commandLine, commandLine);
+    CHECK(!child.applicationNamed);
+    CHECK_EQ(child.inheritHandles, TRUE);
+    CHECK_EQ(child.creationFlags, 0u);
+    CHECK(child.startupHoldsOnlyItsSize);
+    CHECK(!child.environmentGiven);
+    CHECK(!child.directoryGiven);
+    CHECK(child.standardOutputIsPipe);
+    CHECK(child.standardErrorIsPipe);
+    CHECK(child.writeEndInheritable);
+    CHECK(!child.readEndInheritable);
+    CHECK(child.started);
+}
+
+}  // namespace
+
+WINE_CASE(ABuildThroughCmdCapturesBothStreamsLineByLine) {
+    PluginCase plugin("cmd-build");
+    std::string command = "cmd /c echo cmd start& " + outputChild() + " bytes";
+    plugin.writeConfig(configWith(command));
+    plugin.start();
+    plugin.enterDirectory("work");
+    setConsoleCursor(40, true);
+    setConsoleTitle("before the build");
+    StandardHandles before;
+
+    plugin.openCommandLine("make:hello.c");
+    CHECK(StandardHandles() == before);
+    checkChildCreation(plugin, command);
+    CHECK_EQ(plugin.keysLeft(), 0);  // the window opened and read the Esc
+    CHECK_EQ(plugin.host.messageBoxTexts(), Lines{});
+    CHECK_EQ(consoleTitle(), plugin.host.message(23));
+    CHECK_EQ(consoleCursor().dwSize, 40u);
+    CHECK_EQ(consoleCursor().bVisible, TRUE);
+
+    // What the window showed: the first classified line selected, the console's full size.
+    const ScreenFrame* window = plugin.frameWithPending(1);
+    CHECK(window != nullptr);
+    if (window) {
+        CHECK_EQ(plugin.rowKinds(*window, 13), (Lines{"-", "-", "-", "-", "-", "-", "E*", "W", "-", "-", "-", "E", "-"}));
+        CHECK_EQ(window->rowText(4), "tab here");
+        CHECK_EQ(window->characters[9].substr(0, 3), "aaa");
+        CHECK_EQ(window->characters[9][99], '>');  // longer than the console is wide
+        CHECK_EQ(window->attributeAt(0, 29), 0x10);  // the last row cleared too
+    }
+    CHECK_EQ(plugin.host.textCallsOutside, 0);
+
+    CHECK_EQ(plugin.savedOutput(), (Lines{"cmd start",
+                                          "plain start",
+                                          "lone lf",
+                                          "progress 100%",
+                                          "tab here",
+                                          "ctl nul hi \xE9t\xE9",
+                                          "src\\main.c:12:5: error: bad thing",
+                                          "src\\util.c:3:1: warning: odd",
+                                          "",
+                                          std::string(400, 'a'),  // four console widths
+                                          "X" + std::string(9, 'b'),
+                                          "Z:\\abs\\path.c:7:2: error: absolute",
+                                          "unfinished"}));
+}
+
+WINE_CASE(AllOfALongOutputIsRead) {
+    PluginCase plugin("long-output");
+    plugin.writeConfig(configWith(outputChild() + " many 20000"));
+    plugin.start();
+    plugin.openCommandLine("make:a.c");
+    Lines lines = plugin.savedOutput();
+    CHECK_EQ(lines.size(), 20000u);
+    if (lines.size() != 20000u) return;
+    CHECK_EQ(lines[0], "line 000001 " + std::string(120, 'b'));
+    CHECK_EQ(lines[12345], "line 012346 " + std::string(120, 'a' + 12346 % 26));
+    CHECK_EQ(lines.back(), "line 020000 " + std::string(120, 'a' + 20000 % 26));
+}
+
+WINE_CASE(LinesAreShownWhileTheChildStillRuns) {
+    PluginCase plugin("tail");
+    char eventName[64];
+    std::snprintf(eventName, sizeof eventName, "TinkerWineTail%lu", GetCurrentProcessId());
+    HANDLE shown = CreateEventA(nullptr, TRUE, FALSE, eventName);
+    // The child waits with its last line until the host has drawn the first two.
+    plugin.host.onFlush = [&](const ScreenFrame& frame) {
+        if (frame.rowText(1) == "second") SetEvent(shown);
+    };
+    plugin.writeConfig(configWith(outputChild() + " tail " + eventName));
+    plugin.start();
+    plugin.openCommandLine("make:a.c");
+    plugin.host.onFlush = nullptr;
+    CloseHandle(shown);
+    CHECK_EQ(plugin.savedOutput(), (Lines{"first", "second", "tail shown"}));
+}
+
+WINE_CASE(AProgramThatCannotStartShowsMessage2) {
+    StandardHandles before;
+    {
+        PluginCase plugin("missing-program");
+        std::string command = "\"" + plugin.path("no such program.exe") + "\" --flag";
+        plugin.writeConfig(configWith(command));
+        plugin.start();
+        setConsoleCursor(40, true);
+        plugin.openCommandLine("make:a.c");
+        CHECK_EQ(plugin.host.messageBoxTexts(), Lines{plugin.host.message(2)});
+        CHECK(StandardHandles() == before);
+        CHECK_EQ(plugin.keysLeft(), 1);  // no window
+        CHECK_EQ(plugin.calls.processes.size(), 1u);
+        CHECK_EQ(plugin.host.restoredScreens, 1);
+        CHECK_EQ(consoleCursor().bVisible, TRUE);
+    }
+    // Nothing to start at all: repeating before any build, from the editor menu.
+    PluginCase plugin("missing-program-repeat");
+    plugin.writeConfig(configWith("cmd /c echo never"));
+    plugin.start();
+    plugin.openFromEditor(1);
+    CHECK_EQ(plugin.host.messageBoxTexts(), Lines{plugin.host.message(2)});
+    CHECK(StandardHandles() == before);
+}
+
+WINE_CASE(NoHandleOutlivesARun) {
+    PluginCase plugin("handles");
+    plugin.writeConfig(configWith(outputChild() + " bytes"));
+    plugin.start();
+    plugin.openCommandLine("make:a.c");  // whatever the first run sets up for good
+    std::vector<HANDLE> before = nextHandleValues();
+    plugin.openCommandLine("make:a.c");
+    CHECK(nextHandleValues() == before);
+
+    plugin.writeConfig(configWith("\"" + plugin.path("absent.exe") + "\""));
+    setLastWriteTime(plugin.configPath(), secondsLater(lastWriteTime(plugin.configPath()), 10));
+    plugin.openCommandLine("make:a.c");
+    CHECK_EQ(plugin.host.messageBoxTexts(), Lines{plugin.host.message(2)});
+    CHECK(nextHandleValues() == before);
+}
+
+WINE_CASE(EnvironmentReferencesAreExpandedBeforeTheRun) {
+    PluginCase plugin("environment");
+    SetEnvironmentVariableA("TINKER_WINE_WORD", "expanded");
+    SetEnvironmentVariableA("TINKER_WINE_LONG", std::string(5000, 'L').c_str());
+    std::string command = outputChild() +
+                          " args %TINKER_WINE_WORD% %tinker_wine_word% %TINKER_WINE_UNDEFINED% %TINKER_WINE_LONG% 100%";
+    plugin.writeConfig(configWith(command));
+    plugin.start();
+    plugin.openCommandLine("make:a.c");
+    CHECK_EQ(plugin.savedOutput(), (Lines{"arg: expanded", "arg: expanded", "arg: %TINKER_WINE_UNDEFINED%",
+                                          "arg of length 5000", "arg: 100%"}));
+    SetEnvironmentVariableA("TINKER_WINE_WORD", nullptr);
+    SetEnvironmentVariableA("TINKER_WINE_LONG", nullptr);
+}
+
+WINE_CASE(ARepeatRunsInTheBuildsFolderAndComesBack) {
+    PluginCase plugin("repeat");
+    plugin.writeConfig(configWith(outputChild() + " cwd"));
+    plugin.start();
+    plugin.enterDirectory("first");
+    plugin.openCommandLine("make:a.c");
+    CHECK_EQ(plugin.savedOutput(), Lines{"cwd: " + plugin.path("first")});
+
+    plugin.enterDirectory("second");
+    plugin.openFromPluginsMenu(1);
+    CHECK_EQ(plugin.calls.processes.size(), 2u);
+    CHECK_EQ(plugin.savedOutput(), Lines{"cwd: " + plugin.path("first")});
+    CHECK_EQ(currentDirectory(), plugin.path("second"));
+}

@@ -1,0 +1,225 @@
+#include "plugin_case.h"
+
+#include "hang_guard.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+template <typename Function>
+void findExport(HMODULE module, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+std::string currentDirectory() {
+    char directory[MAX_PATH + 1] = {0};
+    GetCurrentDirectoryA(sizeof directory, directory);
+    return directory;
+}
+
+}  // namespace
+
+std::string programDirectory() {
+    char self[MAX_PATH] = {0};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string path = self;
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+std::string outputChild() { return "\"" + programDirectory() + "output_child.exe\""; }
+
+PluginCase::PluginCase(const char* name)
+    : host(consoleSize().X, consoleSize().Y, programDirectory() + "tinker.lng"), calls(recordedSystemCalls()) {
+    directory_ = programDirectory() + "cases\\" + name;
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
+    std::filesystem::create_directories(directory_ + "\\plugin");
+    startDirectory_ = currentDirectory();
+    host.pendingInput = [this] { return console.pending(); };
+    console.discard();
+    module_ = LoadLibraryA((programDirectory() + "tinker.dll").c_str());
+    if (!module_) return;
+    findExport(module_, "SetStartupInfo", setStartupInfo_);
+    findExport(module_, "GetPluginInfo", getPluginInfo_);
+    findExport(module_, "OpenPlugin", openPlugin_);
+    findExport(module_, "ExitFAR", exitFar_);
+    if (!setStartupInfo_ || !getPluginInfo_ || !openPlugin_ || !exitFar_ || !recordSystemCalls(module_)) {
+        FreeLibrary(module_);
+        module_ = nullptr;
+    }
+}
+
+PluginCase::~PluginCase() {
+    if (module_) {
+        exitFar_();
+        FreeLibrary(module_);
+    }
+    SetCurrentDirectoryA(startDirectory_.c_str());
+    console.discard();
+}
+
+std::string PluginCase::path(const std::string& relative) const { return directory_ + "\\" + relative; }
+
+std::string PluginCase::write(const std::string& relative, const std::string& bytes) const {
+    std::string file = path(relative);
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+    stream << bytes;
+    return file;
+}
+
+void PluginCase::enterDirectory(const std::string& relative) const {
+    std::filesystem::create_directories(path(relative));
+    SetCurrentDirectoryA(path(relative).c_str());
+}
+
+void PluginCase::start() {
+    if (!module_) return;
+    PluginStartupInfo info = host.startupInfo(pluginDirectory() + "tinker.dll");
+    setStartupInfo_(&info);
+}
+
+PluginInfo PluginCase::describe() {
+    PluginInfo info;
+    std::memset(&info, 0, sizeof info);
+    if (module_) getPluginInfo_(&info);
+    return info;
+}
+
+void PluginCase::open(int openFrom, INT_PTR item, const std::vector<INPUT_RECORD>& keys) {
+    console.discard();
+    std::vector<INPUT_RECORD> records = keys;
+    records.push_back(keyDown(VK_ESCAPE));
+    console.write(records);
+    if (module_) {
+        HangGuard guard;
+        openPlugin_(openFrom, item);
+    }
+    keysLeft_ = console.pending();
+    console.discard();
+}
+
+void PluginCase::openCommandLine(const std::string& text, const std::vector<INPUT_RECORD>& keys) {
+    open(OPEN_COMMANDLINE, reinterpret_cast<INT_PTR>(text.c_str()), keys);
+}
+
+void PluginCase::openFromPluginsMenu(int choice, const std::vector<INPUT_RECORD>& keys) {
+    host.menuAnswers.push_front(choice);
+    open(OPEN_PLUGINSMENU, 0, keys);
+}
+
+void PluginCase::openFromEditor(int choice, const std::vector<INPUT_RECORD>& keys) {
+    host.menuAnswers.push_front(choice);
+    open(OPEN_EDITOR, 0, keys);
+}
+
+std::vector<std::string> PluginCase::savedOutput() {
+    std::string file = path("saved-output.txt");
+    DeleteFileA(file.c_str());
+    host.inputAnswers.push_back(file);
+    openFromPluginsMenu(4);
+    // Saved in text mode: Windows line ends.
+    return splitLines(readFile(file), "\r\n");
+}
+
+std::vector<std::string> PluginCase::rowKinds(const ScreenFrame& frame, int rows) const {
+    std::vector<std::string> kinds;
+    for (int y = 0; y < rows && y < static_cast<int>(frame.attributes.size()); ++y) {
+        int attribute = frame.attributeAt(0, y);
+        bool highlighted = (attribute & 0xF) == 1;
+        if (highlighted) attribute = ((attribute & 0xF) << 4) | ((attribute >> 4) & 0xF);
+        std::string kind = attribute == kErrorRow ? "E" : attribute == kWarningRow ? "W" : attribute == kPlainRow ? "-" : "?";
+        kinds.push_back(highlighted ? kind + "*" : kind);
+    }
+    return kinds;
+}
+
+const ScreenFrame* PluginCase::frameWithPending(int pending) const {
+    for (auto frame = host.frames.rbegin(); frame != host.frames.rend(); ++frame) {
+        if (frame->pendingInput == pending) return &*frame;
+    }
+    return nullptr;
+}
+
+std::string configWith(const std::string& command, const std::string& options, const std::string& moreTypes) {
+    return "<tinker-config>\n"
+           "  <colors background='1' text='7' error='12' warning='14' numbers='11'/>\n"
+           "  <options " + options + "/>\n"
+           "  <parsers>\n"
+           "    <wine>\n"
+           "      <error pattern='/^(.+):(\\d+):(\\d+): error/' file='1' line='2' pos='3'/>\n"
+           "      <warning pattern='/^(.+):(\\d+):(\\d+): warning/' file='1' line='2' pos='3'/>\n"
+           "    </wine>\n"
+           "  </parsers>\n"
+           "  <types>\n"
+           "    <filetype filename='/^(.*)\\.c$/'>\n"
+           "      <command name='Run' parser='wine'>" + xmlEscaped(command) + "</command>\n"
+           "    </filetype>\n" + moreTypes +
+           "  </types>\n"
+           "</tinker-config>\n";
+}
+
+std::string xmlEscaped(const std::string& text) {
+    std::string escaped;
+    for (char ch : text) {
+        switch (ch) {
+            case '&': escaped += "&amp;"; break;
+            case '<': escaped += "&lt;"; break;
+            case '>': escaped += "&gt;"; break;
+            case '\'': escaped += "&apos;"; break;
+            case '"': escaped += "&quot;"; break;
+            default: escaped += ch; break;
+        }
+    }
+    return escaped;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream stream(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+FILETIME lastWriteTime(const std::string& path) {
+    FILETIME time{};
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return time;
+    GetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+    return time;
+}
+
+bool setLastWriteTime(const std::string& path, const FILETIME& time) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool done = SetFileTime(file, nullptr, nullptr, &time) != 0;
+    CloseHandle(file);
+    return done;
+}
+
+FILETIME secondsLater(const FILETIME& time, int seconds) {
+    ULARGE_INTEGER value;
+    value.LowPart = time.dwLowDateTime;
+    value.HighPart = time.dwHighDateTime;
+    value.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000u;
+    return FILETIME{value.LowPart, value.HighPart};
+}
+
+std::vector<std::string> splitLines(const std::string& text, const std::string& lineEnd) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(lineEnd, start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + lineEnd.size();
+    }
+    return lines;
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "far/plugin_api.h"
+#include "system_call_recorder.h"
+#include "test_console.h"
+#include "wine_host.h"
+
+// The folder of the test programs, the module and its data files, ending in a backslash.
+std::string programDirectory();
+// The test child that writes known output, quoted for a command line.
+std::string outputChild();
+
+// One case's world: the real tinker.dll freshly loaded, its system calls recorded, the host's
+// service table, a fresh folder of its own (with the module's folder "plugin" inside), and the
+// console input the output window reads.
+class PluginCase {
+public:
+    explicit PluginCase(const char* name);
+    ~PluginCase();
+    PluginCase(const PluginCase&) = delete;
+    PluginCase& operator=(const PluginCase&) = delete;
+
+    bool loaded() const { return module_ != nullptr; }
+    std::string path(const std::string& relative) const;  // under the case's folder
+    std::string write(const std::string& relative, const std::string& bytes) const;
+    std::string pluginDirectory() const { return path("plugin\\"); }
+    std::string configPath() const { return path("plugin\\tinker.xml"); }
+    void writeConfig(const std::string& xml) const { write("plugin\\tinker.xml", xml); }
+    void enterDirectory(const std::string& relative) const;
+
+    // The exports, as the host calls them.
+    void start();
+    PluginInfo describe();
+    void openCommandLine(const std::string& text, const std::vector<INPUT_RECORD>& keys = {});
+    void openFromPluginsMenu(int choice, const std::vector<INPUT_RECORD>& keys = {});
+    void openFromEditor(int choice, const std::vector<INPUT_RECORD>& keys = {});
+    void open(int openFrom, INT_PTR item, const std::vector<INPUT_RECORD>& keys);
+
+    // The keys given to the last call that its output window did not read (the closing Esc
+    // that every call gets after its keys counts too).
+    int keysLeft() const { return keysLeft_; }
+    // The output as the plug-ins menu saves it, one entry per line.
+    std::vector<std::string> savedOutput();
+    // "E", "W" or "-" per row of the frame (classified as error, warning, or not), with "*"
+    // for the highlighted row, for the first rows that hold text.
+    std::vector<std::string> rowKinds(const ScreenFrame& frame, int rows) const;
+    // The last frame drawn while exactly this many input records were waiting.
+    const ScreenFrame* frameWithPending(int pending) const;
+
+    WineHost host;
+    ConsoleInput console;
+    SystemCalls& calls;
+
+private:
+    std::string directory_;
+    std::string startDirectory_;
+    HMODULE module_ = nullptr;
+    void(WINAPI* setStartupInfo_)(const PluginStartupInfo*) = nullptr;
+    void(WINAPI* getPluginInfo_)(PluginInfo*) = nullptr;
+    HANDLE(WINAPI* openPlugin_)(int, INT_PTR) = nullptr;
+    void(WINAPI* exitFar_)() = nullptr;
+    int keysLeft_ = 0;
+};
+
+// The colours the cases classify rows by: background 1, text 7, error 12, warning 14.
+const int kPlainRow = 0x17;
+const int kErrorRow = 0x1C;
+const int kWarningRow = 0x1E;
+
+// A configuration with the parser "wine" for "file:line:col: error|warning" lines and a file
+// type for *.c files running the command; options and more file types may be added.
+std::string configWith(const std::string& command, const std::string& options = "",
+                       const std::string& moreTypes = "");
+// The text escaped for an XML element or attribute.
+std::string xmlEscaped(const std::string& text);
+std::string readFile(const std::string& path);
+FILETIME lastWriteTime(const std::string& path);
+bool setLastWriteTime(const std::string& path, const FILETIME& time);
+FILETIME secondsLater(const FILETIME& time, int seconds);
+std::vector<std::string> splitLines(const std::string& text, const std::string& lineEnd);
