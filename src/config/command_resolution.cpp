@@ -8,10 +8,15 @@
 namespace {
 
 // Matches the subject with all ten slots, the slots the pattern lacks marked as unused.
-bool matchSlots(Regex& regex, const char* subject, CaptureSlots& slots) {
-    for (CaptureSpan& slot : slots) slot = CaptureSpan{-1, -1};
+bool matchSlots(Regex& regex, const char* subject, int length, CaptureSlots& slots) {
     int count = kCaptureSlotCount;
-    return regex.match(subject, slots, count) == 1;
+    if (regex.matchRange(subject, subject + length, slots, count) != 1) return false;
+    for (int slot = count; slot < kCaptureSlotCount; ++slot) slots[slot] = CaptureSpan{-1, -1};
+    return true;
+}
+
+bool matchSlots(Regex& regex, const char* subject, CaptureSlots& slots) {
+    return matchSlots(regex, subject, static_cast<int>(std::strlen(subject)), slots);
 }
 
 // A slot that took part, checked against the subject's length so nothing outside it is read.
@@ -27,13 +32,28 @@ int32_t numberAtSlot(const CaptureSlots& slots, int slot, const String& line, in
     return std::atoi(line.text() + slots[slot].start);
 }
 
-// The first pattern of the list that matches the line, with its slots.
-const ParserPattern* firstMatching(List<ParserPattern>& patterns, const String& line, CaptureSlots& slots) {
-    for (int i = 0; i < patterns.count(); ++i) {
-        const ParserPattern* pattern = patterns.at(i);
-        if (matchSlots(*pattern->regex, line.text(), slots)) return pattern;
-    }
-    return nullptr;
+// The first pattern of the list that matches the line, with its slots; a pattern whose gate
+// the line lacks is ruled out at once.
+const ParserPattern* firstMatching(List<ParserPattern>& patterns, const String& line, CaptureSlots& slots,
+                                   uint32_t passedGates) {
+    return patterns.findFirst([&](const ParserPattern& pattern) {
+        if (pattern.gate >= 0 && !(passedGates >> pattern.gate & 1)) return false;
+        return matchSlots(*pattern.regex, line.text(), line.length(), slots);
+    });
+}
+
+// The parser of that name; the last lookup is remembered while the configuration stays.
+Parser* findParser(const char* name) {
+    static uint64_t generation = 0;
+    static String lastName;
+    static Parser* lastParser = nullptr;
+    Configuration& model = configuration();
+    if (model.generation == generation && lastName.equals(name)) return lastParser;
+    std::unique_ptr<Parser>* entry = model.parsers.find(name);
+    generation = model.generation;
+    lastName.assign(name);
+    lastParser = entry ? entry->get() : nullptr;
+    return lastParser;
 }
 
 }  // namespace
@@ -87,15 +107,16 @@ int ResolvePrefixCommand(const char* prefix, const char* argument, BuildCommand&
 }
 
 int ClassifyLine(const char* parserName, const String& line, LineMatch& match) {
-    std::unique_ptr<Parser>* entry = configuration().parsers.find(parserName ? parserName : "");
-    if (!entry || !line.text()) return MatchNone;
-    Parser& parser = **entry;
+    Parser* parser = findParser(parserName ? parserName : "");
+    if (!parser || !line.text()) return MatchNone;
     CaptureSlots slots;
+    uint32_t passedGates = parser->gates.passing(line.text(), line.text() + line.length());
+    if (!passedGates && parser->everyPatternGated) return MatchNone;
     int kind = MatchError;
-    const ParserPattern* pattern = firstMatching(parser.errors, line, slots);
+    const ParserPattern* pattern = firstMatching(parser->errors, line, slots, passedGates);
     if (!pattern) {
         kind = MatchWarning;
-        pattern = firstMatching(parser.warnings, line, slots);
+        pattern = firstMatching(parser->warnings, line, slots, passedGates);
     }
     if (!pattern) return MatchNone;
 

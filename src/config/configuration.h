@@ -28,6 +28,8 @@ struct Configuration {
     FileTypeList fileTypes;
     PrefixTable prefixes;
     String prefixList{""};
+    // Changes whenever the records are built or freed, so that lookups may be remembered.
+    uint64_t generation = 0;
 };
 
 Configuration& configuration();

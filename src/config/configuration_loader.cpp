@@ -83,6 +83,8 @@ void readParserEntries(const XmlNode* element, const char* kind, Parser*& parser
             delete pattern.regex;
             continue;
         }
+        pattern.gate = parser->gates.add(*pattern.regex);
+        if (pattern.gate < 0) parser->everyPatternGated = false;
         List<ParserPattern>& patterns = std::strcmp(kind, "error") == 0 ? parser->errors : parser->warnings;
         patterns.append(pattern);
     }
@@ -167,6 +169,7 @@ Configuration& configuration() {
 
 int BuildConfiguration(ConfigurationReporter& reporter) {
     Configuration& model = configuration();
+    ++model.generation;
     XmlNode* document = xmlCurrentDocument();
     readColors(document, model.colors);
     readOptions(document, model.options);
@@ -176,6 +179,7 @@ int BuildConfiguration(ConfigurationReporter& reporter) {
 
 void FreeConfiguration() {
     Configuration& model = configuration();
+    ++model.generation;
     xmlReleaseDocument();
     model.parsers.clear();
     model.prefixes.clear();

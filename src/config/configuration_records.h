@@ -6,6 +6,7 @@
 #include "config/name_map.h"
 #include "foundation/list.h"
 #include "foundation/text_string.h"
+#include "regex/regex_gate_set.h"
 
 class Regex;
 
@@ -32,6 +33,7 @@ struct ParserPattern {
     int32_t file = -1;
     int32_t line = -1;
     int32_t pos = -1;
+    int32_t gate = -1;  // which of the parser's gate checks decides first, -1 for none
 };
 
 struct Parser {
@@ -42,6 +44,10 @@ struct Parser {
 
     List<ParserPattern> errors;
     List<ParserPattern> warnings;
+    // The gates of all its patterns: a line is scanned once for all of them. A line that passes
+    // none is ruled out at once when every pattern has a gate.
+    RegexGateSet gates;
+    bool everyPatternGated = true;
 };
 
 struct BuildCommand {

@@ -81,6 +81,7 @@ public:
 
 private:
     friend class RegexCompiler;
+    friend class RegexGateSet;
 
     void freeProgram();
     void resetAnalyses();
@@ -92,6 +93,7 @@ private:
     void findTrimElement();
     const uint8_t* trimmedEnd(const uint8_t* begin, const uint8_t* end) const;
     void findRequiredLiterals();
+    void chooseGateRun();
     bool containsRequiredLiterals(const uint8_t* begin, const uint8_t* end) const;
     const uint8_t* scanAccepted(const RegexNode* node, const uint8_t* p, const uint8_t* limit) const;
     int runAndTidy(const uint8_t* begin, const uint8_t* end, CaptureSpan* spans, int32_t count);
@@ -123,9 +125,14 @@ private:
         int32_t offset;
         int32_t length;
         int32_t anchor;
+        int32_t pair;  // the rarest two adjacent bytes of an exact run, -1 when there are none
     };
     std::string requiredBytes_;
     std::vector<RequiredRun> requiredRuns_;
+    // The most telling run, looked for anywhere before the runs are walked in order: a subject
+    // without it is rejected by one search. -1 when there is only one run.
+    int32_t gateRun_ = -1;
+    const uint8_t* findRun(const RequiredRun& required, const uint8_t* from, const uint8_t* end) const;
     bool requiredFolded_ = false;
     // The text of every run of adjacent literals, which the matcher compares at once.
     std::string charRunText_;

@@ -5,20 +5,13 @@
 #include <cstring>
 
 #include "regex/regex.h"
+#include "regex/regex_byte_frequency.h"
 #include "regex/regex_program.h"
 
 namespace {
 
 constexpr size_t kMaxRequiredRuns = 8;
 constexpr int32_t kMaxRunLength = 64;
-
-// How common a byte is in compiler output, 0 for rare: the search looks for the least common
-// byte of a run, so that it stops at few false candidates.
-int commonness(uint8_t c) {
-    static const char kByFrequency[] = " etaoinsrhldcumfpgwybvkxjqz0123456789_/.-,()'=;\"ETAOINSRHLDCUMFPGWYBVKXJQZ";
-    const char* found = static_cast<const char*>(std::memchr(kByFrequency, c, sizeof kByFrequency - 1));
-    return found ? int(sizeof kByFrequency) - int(found - kByFrequency) : 0;
-}
 
 }  // namespace
 
@@ -43,9 +36,16 @@ void Regex::findRequiredLiterals() {
             int32_t anchor = -1;
             for (int32_t i = 0; i < int32_t(run.size()); ++i) {
                 uint8_t c = uint8_t(run[size_t(i)]);
-                if (searchable(c) && (anchor < 0 || commonness(c) < commonness(uint8_t(run[size_t(anchor)])))) anchor = i;
+                if (searchable(c) && (anchor < 0 || byteCommonness(c) < byteCommonness(uint8_t(run[size_t(anchor)])))) anchor = i;
             }
-            requiredRuns_.push_back(RequiredRun{int32_t(requiredBytes_.size()), int32_t(run.size()), anchor});
+            int32_t pair = -1;
+            for (int32_t i = 0; !requiredFolded_ && i + 1 < int32_t(run.size()); ++i) {
+                auto rarity = [&](int32_t at) {
+                    return byteCommonness(uint8_t(run[size_t(at)])) + byteCommonness(uint8_t(run[size_t(at) + 1]));
+                };
+                if (pair < 0 || rarity(i) < rarity(pair)) pair = i;
+            }
+            requiredRuns_.push_back(RequiredRun{int32_t(requiredBytes_.size()), int32_t(run.size()), anchor, pair});
             requiredBytes_ += run;
         }
         run.clear();
@@ -107,6 +107,25 @@ void Regex::findRequiredLiterals() {
         }
     }
     endRun();
+    chooseGateRun();
+}
+
+// The longest run, the one with the rarer anchor among equals, tells most subjects apart.
+void Regex::chooseGateRun() {
+    gateRun_ = -1;
+    if (requiredRuns_.size() < 2) return;
+    auto rarity = [this](const RequiredRun& run) {
+        return run.anchor < 0 ? 1000 : byteCommonness(uint8_t(requiredBytes_[size_t(run.offset + run.anchor)]));
+    };
+    size_t best = 0;
+    for (size_t i = 1; i < requiredRuns_.size(); ++i) {
+        const RequiredRun& candidate = requiredRuns_[i];
+        const RequiredRun& chosen = requiredRuns_[best];
+        if (candidate.length > chosen.length || (candidate.length == chosen.length && rarity(candidate) < rarity(chosen))) {
+            best = i;
+        }
+    }
+    gateRun_ = int32_t(best);
 }
 
 std::vector<std::string> Regex::requiredLiterals() const {
