@@ -1,5 +1,6 @@
 #include "build/build_run.h"
 
+#include <memory>
 #include <new>
 
 #include "build/build_session.h"
@@ -17,18 +18,27 @@ namespace {
 const int kFlashPasses = 6;
 const int kFlashPauseMs = 50;
 
+// Memory held back while the output is captured: given up when memory runs out, so that the
+// message and the window that follow still have room to work in.
+const size_t kMemoryReserve = 4 << 20;
+
 // Running out of memory stops the capture: what was stored stays browsable.
 class CaptureSink : public OutputSink {
 public:
+    CaptureSink() : reserve_(new char[kMemoryReserve]) {}
     bool consume(const char* bytes, unsigned count) override {
         try {
             CaptureOutput(bytes, count);
             return true;
         } catch (const std::bad_alloc&) {
+            reserve_.reset();
             session().outputCutShort = true;
             return false;
         }
     }
+
+private:
+    std::unique_ptr<char[]> reserve_;
 };
 
 // Settles the last command and parser; false when there is nothing to build.

@@ -1,5 +1,9 @@
 #include "build/build_session.h"
 
+#include <utility>
+
+#include "config/command_resolution.h"
+
 BuildSession::~BuildSession() {
     clearOutput();
     delete[] lineBuffer;
@@ -12,7 +16,7 @@ void BuildSession::clearOutput() {
     lines.clear();
 }
 
-void BuildSession::appendLine(const String& text, const LineMatch* match) {
+void BuildSession::appendLine(String&& text, const LineMatch* match) {
     // Either both lists grow or neither: an allocation failure leaves them in step.
     LineMatch* copy = match ? new LineMatch(*match) : nullptr;
     try {
@@ -22,11 +26,30 @@ void BuildSession::appendLine(const String& text, const LineMatch* match) {
         throw;
     }
     try {
-        lines.append(text);
+        lines.append(std::move(text));
     } catch (...) {
         matches.seek(-1);
         matches.removeCurrent();
         delete copy;
+        throw;
+    }
+}
+
+void BuildSession::appendClassifiedLine(const char* text, int length) {
+    const String& line = lines.appendText(text, length);
+    try {
+        LineMatch match;
+        bool matched = ClassifyLine(currentParser.text(), line, match) != 0;
+        LineMatch* copy = matched ? new LineMatch(match) : nullptr;
+        try {
+            matches.append(copy);
+        } catch (...) {
+            delete copy;
+            throw;
+        }
+    } catch (...) {
+        lines.seek(-1);
+        lines.removeCurrent();
         throw;
     }
 }

@@ -1,8 +1,16 @@
 #pragma once
 
+#include <cstddef>
+#include <new>
+#include <utility>
+
+#include "foundation/bulk_memory.h"
+
 // The one sequence container: a doubly linked list that keeps a cursor, so that visiting
 // neighbouring positions one after another costs a step instead of a walk from the head.
 // Elements are held by value: a List<String> owns its strings, a List<T*> only the references.
+// Nodes come from blocks the list owns (growing from 4 nodes to bulk blocks of 2 MiB), so that
+// a list of a million output lines does not pay the allocator's overhead a million times.
 template <typename T>
 class List {
 public:
@@ -18,8 +26,12 @@ public:
     List& operator=(const List&) = delete;
     virtual ~List() { clear(); }
 
-    T& append(const T& element) {
-        Node* node = new Node{last_, nullptr, element};
+    T& append(const T& element) { return link(new (allocateNode()) Node{last_, nullptr, element}); }
+    T& append(T&& element) { return link(new (allocateNode()) Node{last_, nullptr, std::move(element)}); }
+
+private:
+    struct Node;
+    T& link(Node* node) {
         if (last_) {
             last_->next = node;
         } else {
@@ -31,6 +43,7 @@ public:
         return node->element;
     }
 
+public:
     void seek(int index) {
         if (!first_) return;
         if (index < 0) index += count_;
@@ -78,7 +91,7 @@ public:
             current_ = last_;
             position_ = count_ - 2;
         }
-        delete removed;
+        releaseNode(removed);
         --count_;
         if (count_ == 0) position_ = 0;
     }
@@ -86,12 +99,30 @@ public:
     void clear() {
         for (Node* node = first_; node;) {
             Node* next = node->next;
-            delete node;
+            node->~Node();
             node = next;
         }
+        while (blocks_) {
+            Block* next = blocks_->next;
+            releaseBulk(blocks_->memory, sizeof(Node) * static_cast<std::size_t>(blocks_->size));
+            delete blocks_;
+            blocks_ = next;
+        }
+        freeNodes_ = nullptr;
+        unusedInBlock_ = 0;
+        nextBlockSize_ = kFirstBlockSize;
         first_ = last_ = current_ = nullptr;
         count_ = 0;
         position_ = 0;
+    }
+
+    // The first element, from the head on, for which the predicate holds; the cursor stays.
+    template <typename Predicate>
+    T* findFirst(Predicate predicate) {
+        for (Node* node = first_; node; node = node->next) {
+            if (predicate(node->element)) return &node->element;
+        }
+        return nullptr;
     }
 
     int count() const { return count_; }
@@ -104,6 +135,45 @@ private:
         Node* next;
         T element;
     };
+    struct Block {
+        Block* next;
+        Node* nodes;
+        int size;
+        BulkBlock memory;
+    };
+    static const int kFirstBlockSize = 4;
+    static const int kLargestBlockSize = static_cast<int>((kBulkBlockSize + sizeof(Node) - 1) / sizeof(Node));
+
+    // Raw room for one node: a released one, else the next of the newest block.
+    void* allocateNode() {
+        if (freeNodes_) {
+            void* room = freeNodes_;
+            freeNodes_ = *static_cast<void**>(room);
+            return room;
+        }
+        if (unusedInBlock_ == 0) {
+            Block* block = new Block{blocks_, nullptr, nextBlockSize_, BulkBlock{nullptr, nullptr}};
+            try {
+                block->memory = allocateBulk(sizeof(Node) * static_cast<std::size_t>(block->size));
+                block->nodes = static_cast<Node*>(block->memory.memory);
+            } catch (...) {
+                delete block;
+                throw;
+            }
+            blocks_ = block;
+            unusedInBlock_ = block->size;
+            // Small lists stay small; a long one soon gets whole bulk blocks.
+            nextBlockSize_ = nextBlockSize_ * 4 < kLargestBlockSize / 8 ? nextBlockSize_ * 4 : kLargestBlockSize;
+        }
+        return blocks_->nodes + (blocks_->size - unusedInBlock_--);
+    }
+
+    // A released node's room keeps the link to the next released one in its first bytes.
+    void releaseNode(Node* node) {
+        node->~Node();
+        *reinterpret_cast<void**>(node) = freeNodes_;
+        freeNodes_ = node;
+    }
 
     void walkFromHead(int index) {
         trace_ = {SeekOrigin::Head, index};
@@ -126,6 +196,10 @@ private:
     Node* first_ = nullptr;
     Node* last_ = nullptr;
     Node* current_ = nullptr;
+    Block* blocks_ = nullptr;
+    void* freeNodes_ = nullptr;  // room of released nodes
+    int unusedInBlock_ = 0;
+    int nextBlockSize_ = kFirstBlockSize;
     int count_ = 0;
     int position_ = 0;
     SeekTrace trace_;

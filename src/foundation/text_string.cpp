@@ -26,6 +26,28 @@ String::String(const char* text) {
     std::memcpy(buffer_, text, length_ + 1);
 }
 
+String::String(const char* text, int length) : length_(length), capacity_(length + 1) {
+    buffer_ = new char[capacity_];
+    std::memcpy(buffer_, text, length);
+    buffer_[length] = 0;
+}
+
+String String::inStorage(char* storage, const char* text, int length) {
+    String kept;
+    std::memcpy(storage, text, length);
+    storage[length] = 0;
+    kept.buffer_ = storage;
+    kept.length_ = length;
+    kept.capacity_ = -(length + 1);
+    return kept;
+}
+
+String::String(String&& other) noexcept : buffer_(other.buffer_), length_(other.length_), capacity_(other.capacity_) {
+    other.buffer_ = nullptr;
+    other.length_ = 0;
+    other.capacity_ = 0;
+}
+
 String::String(const String& other) {
     length_ = other.length_;
     capacity_ = grownCapacity(length_);
@@ -42,28 +64,28 @@ String& String::operator=(const String& other) {
     return *this;
 }
 
-String::~String() { delete[] buffer_; }
+String::~String() { dropBuffer(); }
 
 void String::allocateFor(int n) {
     char* fresh = new char[grownCapacity(n)];
-    delete[] buffer_;
+    dropBuffer();
     buffer_ = fresh;
     capacity_ = grownCapacity(n);
 }
 
 bool String::reserve(int n) {
-    if (n < capacity_) return false;
+    if (n < room()) return false;
     char* fresh = new char[grownCapacity(n)];
     if (buffer_) std::memcpy(fresh, buffer_, length_);
     fresh[length_] = 0;
-    delete[] buffer_;
+    dropBuffer();
     buffer_ = fresh;
     capacity_ = grownCapacity(n);
     return true;
 }
 
 void String::prepare(int n) {
-    if (n < capacity_) return;
+    if (n < room()) return;
     allocateFor(n);
     length_ = 0;
     buffer_[0] = 0;
@@ -72,7 +94,7 @@ void String::prepare(int n) {
 void String::updateLength() { length_ = buffer_ ? static_cast<int>(std::strlen(buffer_)) : 0; }
 
 void String::clear() {
-    delete[] buffer_;
+    dropBuffer();
     buffer_ = nullptr;
     length_ = 0;
     capacity_ = 0;
@@ -80,7 +102,7 @@ void String::clear() {
 
 void String::assign(const String& other) {
     if (&other == this) return;
-    if (other.length_ >= capacity_) prepare(other.length_);
+    if (other.length_ >= room()) prepare(other.length_);
     if (other.buffer_) {
         std::memcpy(buffer_, other.buffer_, other.length_ + 1);
     } else {
@@ -91,11 +113,11 @@ void String::assign(const String& other) {
 
 void String::assign(const char* text) {
     int n = static_cast<int>(std::strlen(text));
-    if (n >= capacity_) {
+    if (n >= room()) {
         // The text may live in our own buffer; keep it alive until it is copied.
         char* fresh = new char[grownCapacity(n)];
         std::memcpy(fresh, text, n + 1);
-        delete[] buffer_;
+        dropBuffer();
         buffer_ = fresh;
         capacity_ = grownCapacity(n);
     } else {
@@ -142,10 +164,10 @@ void String::assignPart(const char* text, int start, int count) {
         buffer_[0] = 0;
         return;
     }
-    if (count >= capacity_) {
+    if (count >= room()) {
         char* fresh = new char[grownCapacity(count)];
         std::memcpy(fresh, text + start, count);
-        delete[] buffer_;
+        dropBuffer();
         buffer_ = fresh;
         capacity_ = grownCapacity(count);
     } else {
@@ -158,7 +180,7 @@ void String::assignPart(const char* text, int start, int count) {
 int String::appendPart(const char* text, int start, int count) {
     if (!resolvePiece(static_cast<int>(std::strlen(text)), start, count)) return length_;
     // Appending a piece of our own text must survive the buffer being replaced.
-    bool ownText = buffer_ && text >= buffer_ && text < buffer_ + capacity_;
+    bool ownText = buffer_ && text >= buffer_ && text < buffer_ + room();
     long offset = ownText ? static_cast<long>(text - buffer_) : 0;
     reserve(length_ + count);
     const char* source = ownText ? buffer_ + offset : text;

@@ -6,7 +6,14 @@ class String {
 public:
     String();
     explicit String(const char* text);
+    // The first length bytes of text, with no room to spare: for texts that are kept as they are.
+    String(const char* text, int length);
     String(const String& other);
+    String(String&& other) noexcept;
+    // A copy of length bytes of text placed in storage (length + 1 bytes) that another owner
+    // keeps for as long as the string lives: the string never frees it, and moves to a buffer
+    // of its own when it must grow.
+    static String inStorage(char* storage, const char* text, int length);
     String& operator=(const String& other);
     virtual ~String();
 
@@ -14,7 +21,7 @@ public:
     // For writing straight into the buffer after prepare(n); call updateLength() afterwards.
     char* buffer() { return buffer_; }
     int length() const { return length_; }
-    int capacity() const { return capacity_; }
+    int capacity() const { return room(); }
     bool empty() const { return length_ == 0; }
 
     // Grow to hold n characters, keeping the content; true when the buffer was replaced.
@@ -47,8 +54,12 @@ public:
 
 private:
     void allocateFor(int n);
+    int room() const { return capacity_ < 0 ? -capacity_ : capacity_; }
+    void dropBuffer() {
+        if (capacity_ > 0) delete[] buffer_;
+    }
 
     char* buffer_;
     int length_;
-    int capacity_;
+    int capacity_;  // negative while the buffer is kept in storage the string does not own
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "foundation/text_string.h"
@@ -70,6 +71,11 @@ public:
     virtual int64_t clockMilliseconds() = 0;
     virtual void sleepMilliseconds(int milliseconds) = 0;
     virtual char pathSeparator() = 0;
+
+    // Large blocks for the stored output; the system's way may ask for large pages. None when
+    // no memory is left.
+    virtual void* allocateLarge(size_t size);
+    virtual void releaseLarge(void* block, size_t size);
 };
 
 // The platform in use: the system's own unless a test installed another.

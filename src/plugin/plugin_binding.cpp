@@ -4,6 +4,7 @@
 
 #include "build/build_session.h"
 #include "config/configuration.h"
+#include "foundation/bulk_memory.h"
 #include "far/host_services.h"
 #include "far/message_index.h"
 #include "platform/platform.h"
@@ -21,6 +22,12 @@ uint64_t configFileTime = 0;
 char commandPrefix[kCommandPrefixCapacity];
 const char* pluginMenuStrings[1];
 const char* pluginConfigStrings[1];
+
+// The stored output's large blocks come from the platform, which may use large pages.
+const BulkMemory kPlatformBulkMemory = {
+    [](size_t size) { return platform().allocateLarge(size); },
+    [](void* block, size_t size) { platform().releaseLarge(block, size); },
+};
 
 // Shows the loader's problems in message boxes, with the language file's texts.
 class MessageBoxReporter : public ConfigurationReporter {
@@ -54,6 +61,7 @@ bool refreshConfiguration() {
 
 void pluginStartup(const PluginStartupInfo& info) {
     bindHost(info);
+    setBulkMemory(&kPlatformBulkMemory);
     configFile.assign("");
     if (!pluginDirectory().empty()) configFile.assign(pluginDirectory().concat(kConfigFileName));
     if (!xmlLoadFile(configFile.text())) {

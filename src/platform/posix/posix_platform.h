@@ -30,6 +30,8 @@ public:
     int64_t clockMilliseconds() override;
     void sleepMilliseconds(int milliseconds) override;
     char pathSeparator() override { return '/'; }
+    void* allocateLarge(size_t size) override;
+    void releaseLarge(void* block, size_t size) override;
 
 private:
     void writeToTerminal(const char* bytes);
