@@ -58,6 +58,8 @@ send S-F8
 wait_for_colors 'make: *** [<builtin>: hello.o]' "30 101"
 send Escape
 wait_until "the band to close" not_on_screen "not remade"
+# A band redrawn after a step is blank for a moment: the key bar back proves it closed.
+wait_for_row $((HEIGHT - 1)) "4Editor"
 wait_for_row 0 "$PROJECT/src/util.c"
 
 # The viewer hands the file to $EDITOR at the cursor's line.
