@@ -25,24 +25,38 @@ struct LineClass {
 // notation of the peers, and the groups that hold file, line and column (-1: none).
 struct ParserEntry {
     int kind;
-    const char* delimited;
-    const char* perl;
+    std::string delimited;
+    std::string perl;
+    bool caseless;
     int fileGroup;
     int lineGroup;
     int columnGroup;
 };
 
-const std::vector<ParserEntry>& gccParser();
-
 class LineClassifier {
 public:
+    explicit LineClassifier(const std::vector<ParserEntry>& entries) : entries_(entries) {}
     virtual ~LineClassifier() = default;
     virtual const char* name() const = 0;
     virtual LineClass classify(const char* line, int length) = 0;
 
 protected:
-    const std::vector<ParserEntry>& entries_ = gccParser();
+    const std::vector<ParserEntry>& entries_;
 };
+
+// What a classification tells the user: the kind, the file name, and the line and column
+// numbers read at their groups' starts as the plug-in reads them.
+struct LineVerdict {
+    int kind = 0;
+    std::string file;
+    int line = 0;
+    int column = -1;
+    bool operator==(const LineVerdict& other) const {
+        return kind == other.kind && file == other.file && line == other.line && column == other.column;
+    }
+};
+
+LineVerdict verdictOf(const LineClass& found, const char* line);
 
 // Fills a LineClass from an entry and the start/end offsets of its groups (-1 when unset).
 inline LineClass classFromGroups(const ParserEntry& entry, const int* starts, const int* ends) {

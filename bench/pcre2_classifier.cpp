@@ -3,13 +3,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-Pcre2Classifier::Pcre2Classifier(bool jit) : jit_(jit) {
+Pcre2Classifier::Pcre2Classifier(const std::vector<ParserEntry>& entries, bool jit) : LineClassifier(entries), jit_(jit) {
     for (const ParserEntry& entry : entries_) {
         int error = 0;
         PCRE2_SIZE offset = 0;
-        pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(entry.perl), PCRE2_ZERO_TERMINATED, 0, &error, &offset, nullptr);
+        pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(entry.perl.c_str()), PCRE2_ZERO_TERMINATED,
+                                          PCRE2_ANCHORED | (entry.caseless ? PCRE2_CASELESS : 0), &error, &offset, nullptr);
         if (!code || (jit && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) != 0)) {
-            std::fprintf(stderr, "PCRE2 cannot compile %s\n", entry.perl);
+            std::fprintf(stderr, "PCRE2 cannot compile %s\n", entry.perl.c_str());
             std::exit(2);
         }
         patterns_.push_back(code);

@@ -9,7 +9,7 @@
 
 class Pcre2Classifier : public LineClassifier {
 public:
-    explicit Pcre2Classifier(bool jit);
+    Pcre2Classifier(const std::vector<ParserEntry>& entries, bool jit);
     ~Pcre2Classifier() override;
     const char* name() const override { return jit_ ? "PCRE2 JIT" : "PCRE2 interpreter"; }
     LineClass classify(const char* line, int length) override;

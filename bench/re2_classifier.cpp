@@ -3,11 +3,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-Re2Classifier::Re2Classifier() {
+Re2Classifier::Re2Classifier(const std::vector<ParserEntry>& entries) : LineClassifier(entries) {
     for (const ParserEntry& entry : entries_) {
-        patterns_.emplace_back(new re2::RE2(entry.perl));
+        re2::RE2::Options options;
+        options.set_case_sensitive(!entry.caseless);
+        options.set_log_errors(false);
+        patterns_.emplace_back(new re2::RE2(entry.perl, options));
         if (!patterns_.back()->ok()) {
-            std::fprintf(stderr, "RE2 cannot compile %s\n", entry.perl);
+            std::fprintf(stderr, "RE2 cannot compile %s\n", entry.perl.c_str());
             std::exit(2);
         }
     }

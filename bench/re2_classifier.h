@@ -9,7 +9,7 @@
 
 class Re2Classifier : public LineClassifier {
 public:
-    Re2Classifier();
+    explicit Re2Classifier(const std::vector<ParserEntry>& entries);
     const char* name() const override { return "RE2"; }
     LineClass classify(const char* line, int length) override;
 

@@ -1,7 +1,11 @@
 #include "std_regex_classifier.h"
 
-StdRegexClassifier::StdRegexClassifier() {
-    for (const ParserEntry& entry : entries_) patterns_.emplace_back(entry.perl, std::regex::ECMAScript | std::regex::optimize);
+StdRegexClassifier::StdRegexClassifier(const std::vector<ParserEntry>& entries) : LineClassifier(entries) {
+    for (const ParserEntry& entry : entries_) {
+        auto flags = std::regex::ECMAScript | std::regex::optimize;
+        if (entry.caseless) flags |= std::regex::icase;
+        patterns_.emplace_back(entry.perl, flags);
+    }
 }
 
 LineClass StdRegexClassifier::classify(const char* line, int length) {

@@ -7,7 +7,7 @@
 
 class StdRegexClassifier : public LineClassifier {
 public:
-    StdRegexClassifier();
+    explicit StdRegexClassifier(const std::vector<ParserEntry>& entries);
     const char* name() const override { return "std::regex"; }
     LineClass classify(const char* line, int length) override;
 

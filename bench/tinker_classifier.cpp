@@ -3,12 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-TinkerClassifier::TinkerClassifier(bool shortcuts, bool zeroTerminated) : shortcuts_(shortcuts), zeroTerminated_(zeroTerminated) {
+TinkerClassifier::TinkerClassifier(const std::vector<ParserEntry>& entries, bool shortcuts, bool zeroTerminated)
+    : LineClassifier(entries), shortcuts_(shortcuts), zeroTerminated_(zeroTerminated) {
     for (const ParserEntry& entry : entries_) {
         Regex* regex = new Regex();
         // The configuration compiles every pattern this way.
-        if (!regex->compile(entry.delimited, RegexDelimited | RegexFirstChars)) {
-            std::fprintf(stderr, "cannot compile %s: error %d at %d\n", entry.delimited, regex->errorCode(), regex->errorPos());
+        if (!regex->compile(entry.delimited.c_str(), RegexDelimited | RegexFirstChars)) {
+            std::fprintf(stderr, "cannot compile %s: error %d at %d\n", entry.delimited.c_str(), regex->errorCode(), regex->errorPos());
             std::exit(2);
         }
         regex->setOptimizations(shortcuts);

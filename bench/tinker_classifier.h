@@ -9,7 +9,7 @@ class TinkerClassifier : public LineClassifier {
 public:
     // zeroTerminated: call match on the zero-terminated line, as the plug-in does, instead of
     // matchRange with its length, as the peers are given.
-    TinkerClassifier(bool shortcuts, bool zeroTerminated);
+    TinkerClassifier(const std::vector<ParserEntry>& entries, bool shortcuts, bool zeroTerminated);
     ~TinkerClassifier() override;
     const char* name() const override {
         return !shortcuts_ ? "Tinker, shortcuts off" : zeroTerminated_ ? "Tinker, zero-terminated" : "Tinker";

@@ -15,6 +15,13 @@ Display::~Display() {
     }
     wake_.notify_all();
     if (timer_.joinable()) timer_.join();
+    if (writeLog_) std::fclose(writeLog_);
+}
+
+void Display::recordWritesTo(std::FILE* log) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (writeLog_) std::fclose(writeLog_);
+    writeLog_ = log;
 }
 
 int64_t Display::now() const {
@@ -120,7 +127,9 @@ void Display::writeLocked() {
     std::string bytes = renderer_.render(screen_, cursor_);
     lastWriteUs_ = now();
     everWritten_ = true;
-    if (!bytes.empty()) output_.write(bytes);
+    if (bytes.empty()) return;
+    output_.write(bytes);
+    if (writeLog_) std::fprintf(writeLog_, "%lld\n", static_cast<long long>(lastWriteUs_));
 }
 
 void Display::requestFlush() {

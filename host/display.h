@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -45,6 +47,9 @@ public:
     Display(const Display&) = delete;
     Display& operator=(const Display&) = delete;
 
+    // Appends the time (microseconds) of every terminal write to the file, for measuring how
+    // often the terminal is written to; the display closes it.
+    void recordWritesTo(std::FILE* log);
     // Starts the thread that writes deferred flushes when their interval is over.
     void startFlushTimer();
 
@@ -96,4 +101,5 @@ private:
     bool everWritten_ = false;
     int64_t lastWriteUs_ = 0;
     std::thread timer_;
+    std::FILE* writeLog_ = nullptr;
 };

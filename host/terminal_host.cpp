@@ -71,6 +71,7 @@ int TerminalHost::run(const HostOptions& options) {
     terminal_.enterHostMode();
     ConsoleSize size = terminal_.size();
     display_.reset(new Display(size.width, size.height, terminalTakesUtf8(), terminal_));
+    if (const char* log = std::getenv("TINKER_WRITE_LOG")) display_->recordWritesTo(std::fopen(log, "w"));
     display_->startFlushTimer();
     ui_.reset(new UiContext{*display_, keys_, [this] { return applyResize(); },
                             [this](const std::string& topic) { services_->showHelp("", topic, 0); }});

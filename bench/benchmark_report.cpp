@@ -1,0 +1,16 @@
+#include "benchmark_report.h"
+
+#include <cstdio>
+
+void printReport(const std::vector<TargetResult>& targets) {
+    std::printf("\n%-16s %-42s %-42s %8s %6s\n", "target", "ours", "peer", "ratio", "goal");
+    for (const TargetResult& target : targets) {
+        std::printf("%-16s %-42s %-42s %8.3f %6.2f%s\n", target.name.c_str(), target.figureText.c_str(),
+                    target.peerText.c_str(), target.ratio(), target.goal, target.valid ? "" : "  INVALID");
+    }
+    std::printf("\n");
+    for (const TargetResult& target : targets) {
+        std::printf("target %s: ratio %.3f (goal %.2f)%s\n", target.name.c_str(), target.ratio(), target.goal,
+                    !target.valid ? " invalid" : target.ratio() <= target.goal ? "" : " missed");
+    }
+}
