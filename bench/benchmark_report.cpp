@@ -3,9 +3,9 @@
 #include <cstdio>
 
 void printReport(const std::vector<TargetResult>& targets) {
-    std::printf("\n%-16s %-42s %-42s %8s %6s\n", "target", "ours", "peer", "ratio", "goal");
+    std::printf("\n%-16s %-56s %-48s %7s %5s\n", "target", "ours", "peer", "ratio", "goal");
     for (const TargetResult& target : targets) {
-        std::printf("%-16s %-42s %-42s %8.3f %6.2f%s\n", target.name.c_str(), target.figureText.c_str(),
+        std::printf("%-16s %-56s %-48s %7.3f %5.2f%s\n", target.name.c_str(), target.figureText.c_str(),
                     target.peerText.c_str(), target.ratio(), target.goal, target.valid ? "" : "  INVALID");
     }
     std::printf("\n");
