@@ -73,6 +73,12 @@ std::string seconds(double value) {
     return text;
 }
 
+std::string megabytes(double bytes) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f MB", bytes / 1e6);
+    return text;
+}
+
 }  // namespace
 
 void writeBenchmarkConfiguration(const std::string& defaultConfig, const std::string& moduleDirectory,
@@ -141,34 +147,14 @@ std::vector<TargetResult> measurePluginTargets(const std::string& moduleDirector
     }
     std::printf("\nplug-in at work: %ld lines captured and loaded; log %.1f MB\n", lines, double(logBytes) / 1e6);
 
-    TargetResult capture;
-    capture.name = "capture";
-    capture.figure = best.captureSeconds;
-    capture.figureText = seconds(best.captureSeconds) + " (RunBuild of `cat log`, scripted host)";
-    capture.peer = bestPeer;
-    capture.peerText = seconds(bestPeer) + " (`cat log | wc -l`)";
-    capture.goal = 3;
-    capture.valid = ok;
-
-    TargetResult load;
-    load.name = "load";
-    load.figure = best.loadSeconds;
-    load.figureText = seconds(best.loadSeconds) + " (load output: read, detect, classify)";
-    load.peer = classificationSeconds;
-    load.peerText = seconds(classificationSeconds) + " (classification of the log alone)";
-    load.goal = 1.5;
-    load.valid = ok;
-
-    TargetResult memory;
-    memory.name = "memory";
-    memory.figure = double(best.peakBytes - best.baselineBytes);
-    char text[96];
-    std::snprintf(text, sizeof text, "%.1f MB (peak resident size of the build)", memory.figure / 1e6);
-    memory.figureText = text;
-    memory.peer = double(logBytes);
-    std::snprintf(text, sizeof text, "%.1f MB (bytes of the output's text)", memory.peer / 1e6);
-    memory.peerText = text;
-    memory.goal = 2.5;
-    memory.valid = ok;
-    return {capture, load, memory};
+    double storedBytes = double(best.peakBytes - best.baselineBytes);
+    return {
+        TargetResult{"capture", seconds(best.captureSeconds) + " (RunBuild of `cat log`, scripted host)",
+                     best.captureSeconds, seconds(bestPeer) + " (`cat log | wc -l`)", bestPeer, 3, ok},
+        TargetResult{"load", seconds(best.loadSeconds) + " (load output: read, detect, classify)", best.loadSeconds,
+                     seconds(classificationSeconds) + " (classification of the log alone)", classificationSeconds, 1.5,
+                     ok},
+        TargetResult{"memory", megabytes(storedBytes) + " (peak resident size of the build)", storedBytes,
+                     megabytes(double(logBytes)) + " (bytes of the output's text)", double(logBytes), 2.5, ok},
+    };
 }
