@@ -16,8 +16,7 @@ void BuildSession::clearOutput() {
     lines.clear();
 }
 
-void BuildSession::appendLine(String&& text, const LineMatch* match) {
-    // Either both lists grow or neither: an allocation failure leaves them in step.
+void BuildSession::appendMatch(const LineMatch* match) {
     LineMatch* copy = match ? new LineMatch(*match) : nullptr;
     try {
         matches.append(copy);
@@ -25,12 +24,16 @@ void BuildSession::appendLine(String&& text, const LineMatch* match) {
         delete copy;
         throw;
     }
+}
+
+// Either both lists grow or neither: an allocation failure leaves them in step.
+void BuildSession::appendLine(String&& text, const LineMatch* match) {
+    lines.append(std::move(text));
     try {
-        lines.append(std::move(text));
+        appendMatch(match);
     } catch (...) {
-        matches.seek(-1);
-        matches.removeCurrent();
-        delete copy;
+        lines.seek(-1);
+        lines.removeCurrent();
         throw;
     }
 }
@@ -40,13 +43,7 @@ void BuildSession::appendClassifiedLine(const char* text, int length) {
     try {
         LineMatch match;
         bool matched = ClassifyLine(currentParser.text(), line, match) != 0;
-        LineMatch* copy = matched ? new LineMatch(match) : nullptr;
-        try {
-            matches.append(copy);
-        } catch (...) {
-            delete copy;
-            throw;
-        }
+        appendMatch(matched ? &match : nullptr);
     } catch (...) {
         lines.seek(-1);
         lines.removeCurrent();

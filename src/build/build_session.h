@@ -53,8 +53,9 @@ struct BuildSession {
     // Empties the output lines and their matches.
     void clearOutput();
     // Appends a line with a copy of its match (none for no match).
-    void appendLine(const String& text, const LineMatch* match) { appendLine(String(text), match); }
     void appendLine(String&& text, const LineMatch* match);
+    // Appends a copy of a match (none for no match) for the line stored last.
+    void appendMatch(const LineMatch* match);
     // Appends a line with its classification under the current parser.
     void appendClassifiedLine(const char* text, int length);
     LineMatch* matchAt(int index) { return index >= 0 && index < matches.count() ? *matches.at(index) : nullptr; }

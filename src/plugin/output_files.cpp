@@ -19,13 +19,7 @@ void classifyAllLines() {
         for (int i = 0; i < state.lines.count(); ++i) {
             LineMatch match;
             bool matched = ClassifyLine(state.currentParser.text(), *state.lines.at(i), match) != 0;
-            LineMatch* copy = matched ? new LineMatch(match) : nullptr;
-            try {
-                state.matches.append(copy);
-            } catch (...) {
-                delete copy;
-                throw;
-            }
+            state.appendMatch(matched ? &match : nullptr);
         }
     } catch (const std::bad_alloc&) {
         ShowMessage(hostMessage(MsgOutOfMemory));

@@ -23,7 +23,6 @@ public:
     int add(const Regex& regex);
     // Bit i is set when the subject contains gate i.
     uint32_t passing(const char* begin, const char* end) const;
-    int count() const { return static_cast<int>(gates_.size()); }
 
 private:
     struct Gate {
