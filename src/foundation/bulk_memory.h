@@ -24,3 +24,15 @@ BulkBlock allocateBulk(size_t size);
 void releaseBulk(const BulkBlock& block, size_t size);
 // Installs the allocator for blocks of kBulkBlockSize or more; none goes back to the default.
 void setBulkMemory(const BulkMemory* memory);
+
+// While one lives, blocks released to the installed allocator are kept and handed out again
+// for blocks of the same size: output that replaces output is then written into memory that is
+// already mapped, instead of faulting in and zeroing fresh pages. The blocks still kept when
+// the last one ends go back to their allocator.
+class BulkRecycling {
+public:
+    BulkRecycling();
+    ~BulkRecycling();
+    BulkRecycling(const BulkRecycling&) = delete;
+    BulkRecycling& operator=(const BulkRecycling&) = delete;
+};

@@ -125,6 +125,19 @@ public:
         return nullptr;
     }
 
+    // Calls visit(index, element) for the elements from index first on, in order, until it
+    // returns false; the cursor stays at the first of them.
+    template <typename Visit>
+    void visitFrom(int first, Visit visit) {
+        if (first < 0) first = 0;
+        if (first >= count_) return;
+        seek(first);
+        int index = first;
+        for (Node* node = current_; node; node = node->next) {
+            if (!visit(index++, node->element)) return;
+        }
+    }
+
     int count() const { return count_; }
     int position() const { return position_; }
     SeekTrace lastSeek() const { return trace_; }

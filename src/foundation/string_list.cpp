@@ -1,23 +1,31 @@
 #include "foundation/string_list.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 #ifdef _WIN32
-const char kReadTextMode[] = "rt";
 const char kWriteTextMode[] = "wt+";
 #else
-const char kReadTextMode[] = "r";
 const char kWriteTextMode[] = "w+";
 #endif
 
-// Lines longer than this are loaded in pieces of this size, one piece a line, so that a
-// file without line ends cannot demand its whole size at once.
-const int kMaxLineBuffer = 1 << 20;
+// Lines longer than this are loaded in pieces of this size, one piece a line, so that a file
+// without line ends cannot make one line of its whole size.
+const size_t kPieceLength = (1 << 20) - 1;
+// The file is read straight into the line storage, at least this much at a time.
+const size_t kLeastRead = 16 << 10;
+// Room kept behind what is read: the zero after the last line, and one byte for each piece
+// cut from a line in place (a block read holds fewer than eight pieces).
+const size_t kReadSlack = 8;
 
 // Line texts are carved from chunks that grow from 4 KiB to bulk blocks; a text longer than
 // this gets a buffer of its own, so that no chunk is wasted much.
@@ -27,27 +35,61 @@ int compareEntries(const void* a, const void* b) {
     return String::compareBytes(*static_cast<const char* const*>(a), *static_cast<const char* const*>(b));
 }
 
+bool contains(const char* text, size_t length, char byte) { return length > 0 && std::memchr(text, byte, length); }
+
+// The offset of the first line feed in text[from, end), end when there is none. Lines are short,
+// so an inline scan beats a call of memchr for each.
+size_t findLineFeed(const char* text, size_t from, size_t end) {
+#if defined(__SSE2__)
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    for (; from + 16 <= end; from += 16) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from));
+        unsigned found = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lineFeed)));
+        if (found) return from + size_t(__builtin_ctz(found));
+    }
+#endif
+    for (; from < end; ++from) {
+        if (text[from] == '\n') return from;
+    }
+    return end;
+}
+
 }  // namespace
 
 StringList::~StringList() { clear(); }
 
+void StringList::makeTextRoom(size_t needed, size_t kept) {
+    if (needed <= freeTextLength_) return;
+    size_t size = nextChunkSize_ > needed ? nextChunkSize_ : needed;
+    TextChunk* chunk = new TextChunk{chunks_, BulkBlock{nullptr, nullptr}, size, 0};
+    try {
+        chunk->memory = allocateBulk(size);
+    } catch (...) {
+        delete chunk;
+        throw;
+    }
+    char* text = static_cast<char*>(chunk->memory.memory);
+    if (kept > 0) std::memcpy(text, freeText_, kept);
+    if (chunks_) chunks_->used = static_cast<size_t>(freeText_ - static_cast<char*>(chunks_->memory.memory));
+    chunks_ = chunk;
+    freeText_ = text;
+    freeTextLength_ = size;
+    // Small lists stay small; a long one soon gets whole bulk blocks.
+    nextChunkSize_ = nextChunkSize_ * 4 < kBulkBlockSize / 8 ? nextChunkSize_ * 4 : kBulkBlockSize;
+}
+
+void StringList::appendFreeText(int length, size_t span) {
+    freeText_[length] = 0;
+    append(String::inStorage(freeText_, freeText_, length));
+    size_t used = span > static_cast<size_t>(length) ? span : static_cast<size_t>(length) + 1;
+    freeText_ += used;
+    freeTextLength_ -= used;
+}
+
 String& StringList::appendText(const char* text, int length) {
     size_t needed = static_cast<size_t>(length) + 1;
     if (needed > kLongestKeptText) return append(String(text, length));
-    if (needed > freeTextLength_) {
-        TextChunk* chunk = new TextChunk{chunks_, BulkBlock{nullptr, nullptr}, nextChunkSize_};
-        try {
-            chunk->memory = allocateBulk(chunk->size);
-        } catch (...) {
-            delete chunk;
-            throw;
-        }
-        chunks_ = chunk;
-        freeText_ = static_cast<char*>(chunk->memory.memory);
-        freeTextLength_ = chunk->size;
-        // Small lists stay small; a long one soon gets whole bulk blocks.
-        nextChunkSize_ = nextChunkSize_ * 4 < kBulkBlockSize / 8 ? nextChunkSize_ * 4 : kBulkBlockSize;
-    }
+    makeTextRoom(needed, 0);
     String& stored = append(String::inStorage(freeText_, text, length));
     freeText_ += needed;
     freeTextLength_ -= needed;
@@ -67,43 +109,70 @@ void StringList::clear() {
     nextChunkSize_ = 4096;
 }
 
-bool StringList::loadLines(const char* path) {
-    std::FILE* file = std::fopen(path, kReadTextMode);
-    if (!file) return false;
-
-    char fixedBuffer[512];
-    char* buffer = fixedBuffer;
-    int bufferSize = static_cast<int>(sizeof fixedBuffer);
-    int used = 0;  // the start of a line that did not fit so far
-    for (;;) {
-        // The marker in the last byte tells a full buffer from a line that holds a zero byte.
-        buffer[bufferSize - 1] = '\n';
-        if (!std::fgets(buffer + used, bufferSize - used, file)) {
-            if (used > 0) appendText(buffer, used);
-            break;
-        }
-        bool bufferFilled = buffer[bufferSize - 1] == 0 && buffer[bufferSize - 2] != '\n';
-        if (bufferFilled && !std::feof(file)) {
-            used = bufferSize - 1;
-            if (bufferSize >= kMaxLineBuffer) {
-                appendText(buffer, used);
-                used = 0;
-                continue;
-            }
-            // The line goes on: read the rest behind it in a buffer twice as large.
-            char* larger = new char[bufferSize * 2];
-            std::memcpy(larger, buffer, used);
-            if (buffer != fixedBuffer) delete[] buffer;
-            buffer = larger;
-            bufferSize *= 2;
-            continue;
-        }
-        int length = used + static_cast<int>(std::strlen(buffer + used));
-        if (length > 0 && buffer[length - 1] == '\n') --length;
-        appendText(buffer, length);
-        used = 0;
+StringList::TextRegion StringList::regionOf(const String& element) const {
+    const char* text = element.text();
+    if (!text) return TextRegion{nullptr, nullptr};
+    uintptr_t address = reinterpret_cast<uintptr_t>(text);
+    for (const TextChunk* chunk = chunks_; chunk; chunk = chunk->next) {
+        const char* begin = static_cast<const char*>(chunk->memory.memory);
+        size_t used = chunk == chunks_ ? static_cast<size_t>(freeText_ - begin) : chunk->used;
+        uintptr_t first = reinterpret_cast<uintptr_t>(begin);
+        if (address >= first && address < first + used) return TextRegion{begin, begin + used};
     }
-    if (buffer != fixedBuffer) delete[] buffer;
+    return TextRegion{text, text + element.length() + 1};
+}
+
+void StringList::cutPiece(size_t filled, bool mayHoldZero) {
+    // The bytes behind the piece move one on, to make room for the zero that ends it.
+    std::memmove(freeText_ + kPieceLength + 1, freeText_ + kPieceLength, filled - kPieceLength);
+    appendFreeText(static_cast<int>(mayHoldZero ? strnlen(freeText_, kPieceLength) : kPieceLength), kPieceLength + 1);
+}
+
+bool StringList::loadLines(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    // The bytes of a line whose end has not been read yet, at the start of the free text.
+    size_t pending = 0;
+    bool mayHoldZero = false;
+    bool atEnd = false;
+    while (!atEnd) {
+        makeTextRoom(pending + kLeastRead + kReadSlack, pending);
+        size_t room = freeTextLength_ - pending - kReadSlack;
+        size_t got = std::fread(freeText_ + pending, 1, room, file);
+        atEnd = got < room;
+#ifdef _WIN32
+        // As the text mode of the C runtime reads it, Ctrl-Z ends the file.
+        if (const void* endOfFile = std::memchr(freeText_ + pending, 0x1A, got)) {
+            got = static_cast<size_t>(static_cast<const char*>(endOfFile) - (freeText_ + pending));
+            atEnd = true;
+        }
+#endif
+        mayHoldZero = mayHoldZero || contains(freeText_ + pending, got, 0);
+        size_t filled = pending + got;  // the bytes read from the free text on
+        size_t searched = pending;      // the pending bytes hold no line end
+        for (size_t lineFeed; (lineFeed = findLineFeed(freeText_, searched, filled)) < filled;) {
+            size_t length = lineFeed;
+#ifdef _WIN32
+            // The text mode of the C runtime turns CR LF into a line end.
+            if (length > 0 && freeText_[length - 1] == '\r') --length;
+#endif
+            for (; length > kPieceLength; length -= kPieceLength, lineFeed -= kPieceLength) {
+                cutPiece(filled, mayHoldZero);
+                filled -= kPieceLength;
+            }
+            // A zero byte ends the text of its line.
+            if (mayHoldZero) length = strnlen(freeText_, length);
+            appendFreeText(static_cast<int>(length), lineFeed + 1);
+            filled -= lineFeed + 1;
+            searched = 0;
+        }
+        // A line known to be longer than a piece gives one; one of just a piece's length may
+        // still end at the next byte.
+        for (; filled > kPieceLength; filled -= kPieceLength) cutPiece(filled, mayHoldZero);
+        pending = filled;
+        mayHoldZero = mayHoldZero && contains(freeText_, pending, 0);
+    }
+    if (pending > 0) appendFreeText(static_cast<int>(mayHoldZero ? strnlen(freeText_, pending) : pending), pending);
     std::fclose(file);
     return true;
 }

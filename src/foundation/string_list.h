@@ -16,19 +16,37 @@ public:
     void clear();
 
     // Appends every line of the file (without its line end); false when it cannot be opened.
-    // A line of a mebibyte or more comes in pieces of just under a mebibyte.
+    // A line of a mebibyte or more comes in pieces of just under a mebibyte; a zero byte ends
+    // the text of its line or piece.
     bool loadLines(const char* path);
     // Writes every element followed by a line end; false when the file cannot be created.
     bool saveLines(const char* path);
     // Clears target and fills it with a copy of the elements in unsigned byte order.
     void sortInto(StringList& target);
 
+    // The stretch of stored text that holds the given element's text, for scanning many lines
+    // at once: the texts of lines appended one after another lie in it back to back, each
+    // ending in a zero byte. For a text kept elsewhere, just that text and its zero byte.
+    struct TextRegion {
+        const char* begin;
+        const char* end;
+    };
+    TextRegion regionOf(const String& element) const;
+
 private:
     struct TextChunk {
         TextChunk* next;
         BulkBlock memory;
         size_t size;
+        size_t used;  // of a chunk that is no longer filled; the newest one is filled up to freeText_
     };
+    // Makes at least needed bytes of free text, carrying the kept bytes at its start along.
+    void makeTextRoom(size_t needed, size_t kept);
+    // Appends the line whose text lies at the start of the free text, ending it with a zero,
+    // and passes over span bytes (at least the text and its zero).
+    void appendFreeText(int length, size_t span);
+    // Appends the first piece of a line too long for one, from the filled bytes of free text.
+    void cutPiece(size_t filled, bool mayHoldZero);
     TextChunk* chunks_ = nullptr;
     size_t nextChunkSize_ = 4096;
     char* freeText_ = nullptr;

@@ -34,7 +34,7 @@ String::String(const char* text, int length) : length_(length), capacity_(length
 
 String String::inStorage(char* storage, const char* text, int length) {
     String kept;
-    std::memcpy(storage, text, length);
+    if (storage != text) std::memcpy(storage, text, length);
     storage[length] = 0;
     kept.buffer_ = storage;
     kept.length_ = length;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -71,14 +72,22 @@ void countingRelease(void* block, size_t) {
 
 const BulkMemory kCountingMemory = {countingAllocate, countingRelease};
 
+int allocationsLeft = 0;  // before the counting allocator runs out
+void* limitedAllocate(size_t size) { return allocationsLeft-- > 0 ? countingAllocate(size) : nullptr; }
+const BulkMemory kLimitedMemory = {limitedAllocate, countingRelease};
+
+void fillLines(StringList& lines, int count) {
+    std::string text(100, 't');
+    for (int i = 0; i < count; ++i) lines.appendText(text.c_str(), int(text.size()));
+}
+
 }  // namespace
 
 TEST(BulkMemory, LargeBlocksReturnToTheAllocatorThatGaveThem) {
     setBulkMemory(&kCountingMemory);
     {
         StringList lines;
-        std::string text(100, 't');
-        for (int i = 0; i < 100000; ++i) lines.appendText(text.c_str(), int(text.size()));
+        fillLines(lines, 100000);
         EXPECT_GT(suppliedBlocks, 0);  // ten megabytes of text and nodes: bulk blocks
         setBulkMemory(nullptr);  // blocks given out stay with their allocator
         lines.appendText("more", 4);
@@ -87,4 +96,41 @@ TEST(BulkMemory, LargeBlocksReturnToTheAllocatorThatGaveThem) {
     BulkBlock small = allocateBulk(64);
     EXPECT_EQ(small.supplier, nullptr);
     releaseBulk(small, 64);
+}
+
+// Output that replaces output reuses its blocks; what is not reused goes back when the
+// replacement is done, and a kept block never stands in the way of a new one.
+TEST(BulkMemory, ReleasedBlocksServeTheNextOutputAndThenGoBack) {
+    setBulkMemory(&kCountingMemory);
+    StringList lines;
+    fillLines(lines, 100000);
+    int used = suppliedBlocks;
+    {
+        BulkRecycling recycling;
+        lines.clear();
+        EXPECT_EQ(suppliedBlocks, used);  // kept, not handed back
+        fillLines(lines, 50000);
+        EXPECT_EQ(suppliedBlocks, used);  // the smaller output fits in what was kept
+    }
+    EXPECT_LT(suppliedBlocks, used);  // the blocks it did not need are back
+    lines.clear();
+    EXPECT_EQ(suppliedBlocks, 0);
+
+    fillLines(lines, 100000);
+    used = suppliedBlocks;
+    setBulkMemory(&kLimitedMemory);
+    {
+        BulkRecycling recycling;
+        lines.clear();
+        allocationsLeft = 0;
+        // Blocks of a size that was never kept cannot be served from the kept ones: those are
+        // handed back before the allocator is asked again, and it fails all the same.
+        EXPECT_THROW(allocateBulk(kBulkBlockSize * 3), std::bad_alloc);
+        EXPECT_EQ(suppliedBlocks, 0);
+        allocationsLeft = used;
+        fillLines(lines, 100000);
+    }
+    lines.clear();
+    EXPECT_EQ(suppliedBlocks, 0);
+    setBulkMemory(nullptr);
 }
