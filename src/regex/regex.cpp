@@ -53,6 +53,7 @@ void Regex::resetAnalyses() {
     trimElement_ = nullptr;
     requiredBytes_.clear();
     requiredRuns_.clear();
+    requiredAlternatives_.clear();
     gateRun_ = -1;
     charRunText_.clear();
     requiredFolded_ = false;

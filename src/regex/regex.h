@@ -78,6 +78,10 @@ public:
     bool firstCharsValid() const { return firstCharsValid_; }
     bool isFirstChar(unsigned char c) const { return firstChars_[c]; }
     std::vector<std::string> requiredLiterals() const;
+    // The byte strings of which every match contains at least one: the leading literals of the
+    // branches of a group that every match passes, such as (Error|Exit). Empty when there is
+    // no such group whose branches all begin with two or more exact bytes.
+    const std::vector<std::string>& requiredAlternatives() const { return requiredAlternatives_; }
 
 private:
     friend class RegexCompiler;
@@ -93,6 +97,7 @@ private:
     void findTrimElement();
     const uint8_t* trimmedEnd(const uint8_t* begin, const uint8_t* end) const;
     void findRequiredLiterals();
+    void noteRequiredAlternatives(const RegexNode* group);
     void chooseGateRun();
     bool containsRequiredLiterals(const uint8_t* begin, const uint8_t* end) const;
     const uint8_t* scanAccepted(const RegexNode* node, const uint8_t* p, const uint8_t* limit) const;
@@ -134,6 +139,7 @@ private:
     int32_t gateRun_ = -1;
     const uint8_t* findRun(const RequiredRun& required, const uint8_t* from, const uint8_t* end) const;
     bool requiredFolded_ = false;
+    std::vector<std::string> requiredAlternatives_;
     // The text of every run of adjacent literals, which the matcher compares at once.
     std::string charRunText_;
 

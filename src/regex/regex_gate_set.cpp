@@ -1,5 +1,6 @@
 #include "regex/regex_gate_set.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -20,17 +21,43 @@ const size_t kPadding = 64 + 16;
 
 }  // namespace
 
+#if defined(__SSE2__)
+namespace {
+
+// The starts among the sixteen from block on where the gate's rarest pair of bytes stands.
+template <typename Scan>
+unsigned pairCandidates(const uint8_t* block, const Scan& scan) {
+    const uint8_t* at = block + scan.pair;
+    return unsigned(_mm_movemask_epi8(
+        _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), scan.first),
+                      _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1)), scan.second))));
+}
+
+}  // namespace
+#endif
+
 int RegexGateSet::add(const Regex& regex) {
-    if (!regex.optimizations_ || regex.requiredRuns_.empty()) return -1;
-    int32_t runIndex = regex.gateRun_ >= 0 ? regex.gateRun_ : 0;
-    const Regex::RequiredRun& run = regex.requiredRuns_[size_t(runIndex)];
-    std::string bytes = regex.requiredBytes_.substr(size_t(run.offset), size_t(run.length));
+    if (!regex.optimizations_) return -1;
+    Gate gate{{}, regex.requiredFolded_, -1, &regex, -1};
+    size_t runLength = 0;
+    if (!regex.requiredRuns_.empty()) {
+        gate.run = regex.gateRun_ >= 0 ? regex.gateRun_ : 0;
+        const Regex::RequiredRun& run = regex.requiredRuns_[size_t(gate.run)];
+        gate.literals.push_back(regex.requiredBytes_.substr(size_t(run.offset), size_t(run.length)));
+        gate.pair = run.pair;
+        runLength = size_t(run.length);
+    }
+    const std::vector<std::string>& alternatives = regex.requiredAlternatives();
+    size_t shortestAlternative = alternatives.empty() ? 0 : ~size_t(0);
+    for (const std::string& alternative : alternatives) shortestAlternative = std::min(shortestAlternative, alternative.size());
+    if (shortestAlternative > runLength) gate = Gate{alternatives, false, 0, &regex, -1};
+    if (gate.literals.empty()) return -1;
     for (size_t i = 0; i < gates_.size(); ++i) {
-        if (gates_[i].bytes == bytes && gates_[i].folded == regex.requiredFolded_) return int(i);
+        if (gates_[i].literals == gate.literals && gates_[i].folded == gate.folded) return int(i);
     }
     if (gates_.size() >= size_t(kMaxGates)) return -1;
-    gates_.push_back(Gate{bytes, regex.requiredFolded_, run.pair, &regex, runIndex});
-    if (run.pair >= 0) pairGates_ |= 1u << (gates_.size() - 1);
+    gates_.push_back(gate);
+    if (gate.pair >= 0) pairGates_ |= 1u << (gates_.size() - 1);
     buildPairScans();
     return int(gates_.size()) - 1;
 }
@@ -39,26 +66,44 @@ void RegexGateSet::buildPairScans() {
     // The scans point into the gates' bytes, which move whenever the gates grow.
     pairScans_.clear();
     shortestPairGate_ = ~0u;
+    furthestPair_ = 0;
     bool shared[256];
     for (bool& byte : shared) byte = true;
     for (size_t i = 0; i < gates_.size(); ++i) {
         const Gate& gate = gates_[i];
         if (gate.pair < 0) continue;
-        PairScan scan;
-        scan.bytes = reinterpret_cast<const uint8_t*>(gate.bytes.data());
-        scan.length = uint32_t(gate.bytes.size());
-        scan.pair = uint32_t(gate.pair);
-        scan.bit = 1u << i;
+        for (const std::string& literal : gate.literals) {
+            PairScan scan;
+            scan.bytes = reinterpret_cast<const uint8_t*>(literal.data());
+            scan.length = uint32_t(literal.size());
+            scan.pair = uint32_t(gate.literals.size() == 1 ? gate.pair : rarestPair(literal.data(), int32_t(literal.size())));
+            scan.bit = 1u << i;
 #if defined(__SSE2__)
-        scan.first = _mm_set1_epi8(char(scan.bytes[scan.pair]));
-        scan.second = _mm_set1_epi8(char(scan.bytes[scan.pair + 1]));
+            scan.first = _mm_set1_epi8(char(scan.bytes[scan.pair]));
+            scan.second = _mm_set1_epi8(char(scan.bytes[scan.pair + 1]));
 #endif
-        pairScans_.push_back(scan);
-        if (scan.length < shortestPairGate_) shortestPairGate_ = scan.length;
-        bool present[256] = {};
-        for (unsigned char byte : gate.bytes) present[byte] = true;
-        for (int byte = 0; byte < 256; ++byte) shared[byte] = shared[byte] && present[byte];
+            pairScans_.push_back(scan);
+            if (scan.length < shortestPairGate_) shortestPairGate_ = scan.length;
+            if (scan.pair > furthestPair_) furthestPair_ = scan.pair;
+            bool present[256] = {};
+            for (unsigned char byte : literal) present[byte] = true;
+            for (int byte = 0; byte < 256; ++byte) shared[byte] = shared[byte] && present[byte];
+        }
     }
+    // A gate that holds another whole is found through that one when many subjects are searched.
+    bulkScans_.clear();
+    for (const PairScan& scan : pairScans_) {
+        std::string bytes(reinterpret_cast<const char*>(scan.bytes), scan.length);
+        bool holdsAnother = false;
+        for (const PairScan& other : pairScans_) {
+            if (&other != &scan && other.length < scan.length &&
+                bytes.find(reinterpret_cast<const char*>(other.bytes), 0, other.length) != std::string::npos) {
+                holdsAnother = true;
+            }
+        }
+        if (!holdsAnother) bulkScans_.push_back(scan);
+    }
+    fitBulkSearch(nullptr, 0);
     sharedByte_ = -1;
     for (int byte = 0; byte < 256 && !pairScans_.empty(); ++byte) {
         if (shared[byte] && (sharedByte_ < 0 || byteCommonness(uint8_t(byte)) < byteCommonness(uint8_t(sharedByte_)))) {
@@ -89,11 +134,7 @@ uint32_t RegexGateSet::passingPairScan(const uint8_t* begin, size_t length, uint
     for (size_t start = 0; start + shortestPairGate_ <= length && gates; start += 16) {
         for (const PairScan& scan : pairScans_) {
             if (!(gates & scan.bit)) continue;
-            const uint8_t* at = padded + start + scan.pair;
-            unsigned candidates = unsigned(_mm_movemask_epi8(
-                _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), scan.first),
-                              _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1)), scan.second))));
-            for (; candidates; candidates &= candidates - 1) {
+            for (unsigned candidates = pairCandidates(padded + start, scan); candidates; candidates &= candidates - 1) {
                 size_t candidate = start + size_t(__builtin_ctz(candidates));
                 if (candidate + scan.length > length) break;
                 if (std::memcmp(padded + candidate, scan.bytes, scan.length) == 0) {
@@ -119,4 +160,73 @@ uint32_t RegexGateSet::passing(const char* begin, const char* end) const {
     if (!pairGates_ || (sharedByte_ >= 0 && !std::memchr(first, sharedByte_, length))) return passed;
     if (length <= kScanLimit) return passed | passingPairScan(first, length, pairGates_);
     return passed | passingOneByOne(first, last, pairGates_);
+}
+
+size_t RegexGateSet::firstPairGateInBlock(const uint8_t* text, size_t from, size_t length) const {
+#if defined(__SSE2__)
+    // Where any gate's pair stands, in two blocks of sixteen starts; each place is then compared
+    // with every gate.
+    __m128i low = _mm_setzero_si128();
+    __m128i high = _mm_setzero_si128();
+    for (const PairScan& scan : bulkScans_) {
+        const uint8_t* at = text + from + scan.pair;
+        auto pairAt = [&scan](const uint8_t* p) {
+            return _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), scan.first),
+                                 _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1)), scan.second));
+        };
+        low = _mm_or_si128(low, pairAt(at));
+        high = _mm_or_si128(high, pairAt(at + 16));
+    }
+    uint32_t candidates = uint32_t(_mm_movemask_epi8(low)) | uint32_t(_mm_movemask_epi8(high)) << 16;
+    for (; candidates; candidates &= candidates - 1) {
+        size_t candidate = from + size_t(__builtin_ctz(candidates));
+        for (const PairScan& scan : bulkScans_) {
+            if (candidate + scan.length <= length && std::memcmp(text + candidate, scan.bytes, scan.length) == 0) {
+                return candidate;
+            }
+        }
+    }
+#else
+    (void)text;
+    (void)from;
+#endif
+    return length;
+}
+
+void RegexGateSet::fitBulkSearch(const char* sample, size_t length) {
+    std::vector<RegexPairFinder::Needle> needles;
+    for (const PairScan& scan : bulkScans_) needles.push_back(RegexPairFinder::Needle{scan.bytes, scan.length});
+    bulkFinder_.prepare(needles, reinterpret_cast<const uint8_t*>(sample), length);
+}
+
+const char* RegexGateSet::firstGate(const char* begin, const char* end) const {
+    if (gates_.empty()) return end;
+    uint32_t all = gates_.size() == 32 ? ~0u : (1u << gates_.size()) - 1;
+#if defined(__SSE2__)
+    if (pairGates_ != all) return begin;
+    const uint8_t* text = reinterpret_cast<const uint8_t*>(begin);
+    if (bulkFinder_.ready()) {
+        return reinterpret_cast<const char*>(bulkFinder_.first(text, reinterpret_cast<const uint8_t*>(end)));
+    }
+    size_t length = size_t(end - begin);
+    size_t reach = furthestPair_ + 33;
+    size_t start = 0;
+    for (; start + reach <= length; start += 32) {
+        size_t found = firstPairGateInBlock(text, start, length);
+        if (found < length) return begin + found;
+    }
+    // The last starts, from a copy with room behind it for the blocks to read.
+    alignas(16) uint8_t padded[2 * kPadding + 64];
+    size_t tail = length - start;
+    std::memcpy(padded, text + start, tail);
+    std::memset(padded + tail, 0, sizeof padded - tail);
+    for (size_t from = 0; from + shortestPairGate_ <= tail; from += 32) {
+        size_t found = firstPairGateInBlock(padded, from, tail);
+        if (found < tail) return begin + start + found;
+    }
+    return end;
+#else
+    (void)all;
+    return begin;
+#endif
 }

@@ -8,6 +8,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "regex/regex_pair_finder.h"
+
 class Regex;
 
 // The gates of several patterns that are tried on the same subjects: for each pattern the
@@ -19,17 +21,27 @@ public:
     static const int kMaxGates = 32;
 
     // The index of the regex's gate in the set (an equal one is shared), or -1 when it has
-    // none, its shortcuts are off, or the set is full.
+    // none, its shortcuts are off, or the set is full. The gate is its most telling required
+    // literal, or its required alternatives when each of them is longer.
     int add(const Regex& regex);
     // Bit i is set when the subject contains gate i.
     uint32_t passing(const char* begin, const char* end) const;
+    // The first place in [begin, end) where some gate stands whole, end when there is none: a
+    // stretch of many subjects is searched at once. begin when a gate cannot be searched so
+    // (a case-folded or one-byte gate), as every place might then hold one.
+    const char* firstGate(const char* begin, const char* end) const;
+    // Lets firstGate know each gate by the bytes of it that are rarest in a sample of the text
+    // it will search; without a sample, by the bytes that are rare in compiler output.
+    void fitBulkSearch(const char* sample, size_t length);
 
 private:
+    // Any of its byte strings lets a subject pass: one required run of the pattern, or the
+    // leading literals of the branches of a required group.
     struct Gate {
-        std::string bytes;
+        std::vector<std::string> literals;
         bool folded;
-        int32_t pair;  // the rarest two adjacent bytes, -1 when the gate cannot be scanned for them
-        const Regex* regex;  // for gates searched one by one
+        int32_t pair;  // of a one-string gate: the rarest two adjacent bytes, -1 when it cannot be scanned for them
+        const Regex* regex;  // for one-string gates searched one by one
         int32_t run;
     };
     void buildPairScans();
@@ -37,6 +49,10 @@ private:
     uint32_t passingOneByOne(const uint8_t* begin, const uint8_t* end, uint32_t gates) const;
     // The same for the pair gates, all in one scan of a copy of a short subject.
     uint32_t passingPairScan(const uint8_t* begin, size_t length, uint32_t gates) const;
+    // The first start at or after from, among thirty-two, where a pair gate stands whole within
+    // length bytes of text; length when there is none. Reads up to the furthest pair offset
+    // plus thirty-three bytes past from.
+    size_t firstPairGateInBlock(const uint8_t* text, size_t from, size_t length) const;
 
     // A gate as the combined scan looks for it: its pair of bytes spread over a whole block.
     struct PairScan {
@@ -52,8 +68,11 @@ private:
 
     std::vector<Gate> gates_;
     std::vector<PairScan> pairScans_;  // rebuilt whenever a pair gate is added
+    std::vector<PairScan> bulkScans_;  // those that hold no other whole, for firstGate
+    RegexPairFinder bulkFinder_;       // the same, all at once where the processor allows
     uint32_t pairGates_ = 0;  // the gates found by the combined scan
     uint32_t shortestPairGate_ = ~0u;
+    uint32_t furthestPair_ = 0;  // the largest pair offset of a pair gate
     // A byte that every pair gate contains, -1 when they share none: a subject without it
     // passes none of them, which one memchr tells.
     int sharedByte_ = -1;

@@ -12,6 +12,7 @@ namespace {
 
 constexpr size_t kMaxRequiredRuns = 8;
 constexpr int32_t kMaxRunLength = 64;
+constexpr size_t kMaxRequiredAlternatives = 8;
 
 }  // namespace
 
@@ -38,13 +39,7 @@ void Regex::findRequiredLiterals() {
                 uint8_t c = uint8_t(run[size_t(i)]);
                 if (searchable(c) && (anchor < 0 || byteCommonness(c) < byteCommonness(uint8_t(run[size_t(anchor)])))) anchor = i;
             }
-            int32_t pair = -1;
-            for (int32_t i = 0; !requiredFolded_ && i + 1 < int32_t(run.size()); ++i) {
-                auto rarity = [&](int32_t at) {
-                    return byteCommonness(uint8_t(run[size_t(at)])) + byteCommonness(uint8_t(run[size_t(at) + 1]));
-                };
-                if (pair < 0 || rarity(i) < rarity(pair)) pair = i;
-            }
+            int32_t pair = requiredFolded_ ? -1 : rarestPair(run.data(), int32_t(run.size()));
             requiredRuns_.push_back(RequiredRun{int32_t(requiredBytes_.size()), int32_t(run.size()), anchor, pair});
             requiredBytes_ += run;
         }
@@ -74,6 +69,7 @@ void Regex::findRequiredLiterals() {
             break;
         case GroupOpen:
             if (node->alternative) {
+                noteRequiredAlternatives(node);
                 endRun();
                 node = node->partner->next;
             } else {
@@ -108,6 +104,23 @@ void Regex::findRequiredLiterals() {
     }
     endRun();
     chooseGateRun();
+}
+
+// The first group with branches that all begin with literals of two or more exact bytes gives
+// the alternatives: every match passes the group, so it contains one of them.
+void Regex::noteRequiredAlternatives(const RegexNode* group) {
+    if (!requiredAlternatives_.empty() || ignoreCase_) return;
+    std::vector<std::string> alternatives;
+    for (const RegexNode* branch = group; branch; branch = branch->alternative) {
+        if (alternatives.size() == kMaxRequiredAlternatives) return;
+        std::string literal;
+        for (const RegexNode* node = branch->next; node->kind == Char && literal.size() < size_t(kMaxRunLength); node = node->next) {
+            literal += char(node->operand);
+        }
+        if (literal.size() < 2) return;
+        alternatives.push_back(literal);
+    }
+    requiredAlternatives_ = alternatives;
 }
 
 // The longest run, the one with the rarer anchor among equals, tells most subjects apart.

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Finds the first of up to eight byte strings in a long text, all in one pass: each string is
+// known by four adjacent bytes of it (its window), and one table lookup per nibble tells for
+// every place of the text at once which strings' windows may stand there. Only those places
+// are compared in full. Works where the processor has the wide (AVX2) instructions.
+class RegexPairFinder {
+public:
+    static const size_t kMaxNeedles = 8;
+    static const uint32_t kWindow = 4;
+
+    struct Needle {
+        const uint8_t* bytes;  // kept by the caller for as long as the finder is used
+        uint32_t length;       // at least 2
+    };
+
+    // False when these needles cannot be searched for so (too many, or no wide instructions);
+    // then the finder must not be used. Each needle is known by the window that is least
+    // common in the sample (of the text to be searched), or by its rarest bytes without one.
+    bool prepare(const std::vector<Needle>& needles, const uint8_t* sample, size_t sampleLength);
+    bool ready() const { return ready_; }
+    // The first start in [begin, end) where a needle stands whole; end when none does.
+    const uint8_t* first(const uint8_t* begin, const uint8_t* end) const;
+
+    // For tests: whether the wide instructions may be used where the processor has them.
+    static void allowWide(bool allowed);
+
+private:
+    struct Known {
+        Needle needle;
+        uint32_t window;  // the offset of the bytes it is known by
+    };
+    // For each byte of a window, the lookups by low and by high nibble, each repeated for both
+    // halves of a wide register. Bit i stands for needle i.
+    alignas(32) uint8_t low_[kWindow][32] = {};
+    alignas(32) uint8_t high_[kWindow][32] = {};
+    Known known_[kMaxNeedles] = {};
+    size_t count_ = 0;
+    uint32_t furthestWindow_ = 0;
+    bool ready_ = false;
+};
