@@ -117,7 +117,16 @@ uint32_t RegexGateSet::passingOneByOne(const uint8_t* begin, const uint8_t* end,
     for (uint32_t left = gates; left; left &= left - 1) {
         int index = __builtin_ctz(left);
         const Gate& gate = gates_[size_t(index)];
-        if (gate.regex->findRun(gate.regex->requiredRuns_[size_t(gate.run)], begin, end)) passed |= 1u << index;
+        bool found = false;
+        if (gate.run >= 0) {
+            found = gate.regex->findRun(gate.regex->requiredRuns_[size_t(gate.run)], begin, end) != nullptr;
+        } else {
+            // Alternatives are exact byte strings: any one of them will do.
+            for (const std::string& literal : gate.literals) {
+                found = found || std::search(begin, end, literal.begin(), literal.end()) != end;
+            }
+        }
+        if (found) passed |= 1u << index;
     }
     return passed;
 }

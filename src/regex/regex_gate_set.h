@@ -42,7 +42,7 @@ private:
         bool folded;
         int32_t pair;  // of a one-string gate: the rarest two adjacent bytes, -1 when it cannot be scanned for them
         const Regex* regex;  // for one-string gates searched one by one
-        int32_t run;
+        int32_t run;         // the required run of the regex; -1 for alternatives
     };
     void buildPairScans();
     // The gates among those given that stand somewhere in the subject, one search each.

@@ -167,8 +167,11 @@ RegexPairFinder::first(const uint8_t* begin, const uint8_t* end) const {
     // of them can belong to a start before the best one.
     const size_t reach = 32 + kWindow - 1;
     size_t place = 0;
-    for (; place + reach <= length && place <= best + furthestWindow_; place += 32) lookAt(begin + place, place);
-    // The last places, from a copy with room behind it for the wide reads.
+    for (; place + reach <= length; place += 32) {
+        if (place > best + furthestWindow_) return begin + best;
+        lookAt(begin + place, place);
+    }
+    // The last places (fewer than reach), from a copy with room behind it for the wide reads.
     alignas(32) uint8_t padded[2 * reach + 32] = {};
     std::memcpy(padded, begin + place, length - place);
     for (size_t copied = 0; place + copied < length && place + copied <= best + furthestWindow_; copied += 32) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -8,6 +9,7 @@
 
 #include "regex/regex.h"
 #include "regex/regex_gate_set.h"
+#include "regex/regex_pair_finder.h"
 
 namespace {
 
@@ -69,4 +71,121 @@ TEST(RegexGateSet, NoSubjectThatAPatternMatchesIsRuledOut) {
         }
     }
     EXPECT_GT(ruledOut, int(subjects.size()));  // and most subjects are ruled out for most patterns
+}
+
+namespace {
+
+struct BulkCase {
+    std::vector<const char*> patterns;
+    std::vector<std::string> literals;  // every byte string of every gate
+};
+
+// Text mostly of filler, with whole gate literals, pieces of them, zero bytes and newlines.
+std::string bulkText(std::mt19937& random, size_t length) {
+    static const char* const pieces[] = {"error:", "err", "or:", ": warning:", ": warn", "xerror:", "Error", "Err",
+                                         "Exception", "Exce", "Exit", "Ex", "ab", "a", "b", "Abort", "Note:", "Fatal"};
+    std::string text;
+    while (text.size() < length) {
+        unsigned roll = random() % 100;
+        if (roll < 8) text += pieces[random() % (sizeof pieces / sizeof *pieces)];
+        else if (roll < 12) text += roll % 2 ? '\0' : '\n';
+        else text += char("xyz .:=(0"[random() % 9]);
+    }
+    text.resize(length);
+    return text;
+}
+
+}  // namespace
+
+// firstGate never steps past a whole gate, and stops only where one begins.
+TEST(RegexGateSet, FirstGateFindsTheFirstWholeGateOfAStretch) {
+    const std::vector<BulkCase> cases = {
+        {{"/error:/", "/: warning:/", "/xerror:/", "/^\\w*(Error|Exception|Exit)\\b/", "/ab/"},
+         {"error:", ": warning:", "xerror:", "Error", "Exception", "Exit", "ab"}},
+        {{"/ab/"}, {"ab"}},
+        // More strings than one wide pass takes.
+        {{"/error:/", "/^\\w*(Error|Exception|Exit)\\b/", "/(Abort|Note:|Fatal|ab)/", "/: warning:/"},
+         {"error:", "Error", "Exception", "Exit", "Abort", "Note:", "Fatal", "ab", ": warning:"}},
+        // Short alternatives that the longer gate holds.
+        {{"/(Ex|rr)y/", "/error:/"}, {"Ex", "rr", "error:"}},
+    };
+    std::mt19937 random(3);
+    for (bool wide : {true, false}) {
+        RegexPairFinder::allowWide(wide);
+        for (const BulkCase& bulk : cases) {
+            std::vector<std::unique_ptr<Regex>> regexes;
+            RegexGateSet set;
+            for (const char* pattern : bulk.patterns) {
+                regexes.emplace_back(new Regex);
+                ASSERT_EQ(regexes.back()->compile(pattern, RegexDelimited | RegexFirstChars), 1) << pattern;
+                ASSERT_GE(set.add(*regexes.back()), 0) << pattern;
+            }
+            for (int round = 0; round < 150; ++round) {
+                std::string source = bulkText(random, round % 3 ? random() % 600 : random() % 20000);
+                if (wide && round % 2) set.fitBulkSearch(source.data(), std::min<size_t>(source.size(), 1 + random() % 4000));
+                // An exact-size copy, so that a read past the stretch's end is caught.
+                std::unique_ptr<char[]> text(new char[source.size()]);
+                std::copy(source.begin(), source.end(), text.get());
+                std::vector<std::pair<size_t, size_t>> found;  // start and end of each whole literal
+                for (const std::string& literal : bulk.literals) {
+                    for (size_t at = source.find(literal); at != std::string::npos; at = source.find(literal, at + 1)) {
+                        found.emplace_back(at, at + literal.size());
+                    }
+                }
+                for (int pick = 0; pick < 30; ++pick) {
+                    size_t begin = random() % (source.size() + 1);
+                    size_t end = begin + random() % (source.size() - begin + 1);
+                    if (pick % 3 == 0) end = std::min(source.size(), begin + random() % 40);
+                    if (pick % 3 == 1 && !found.empty()) {  // a literal touching the end
+                        end = found[random() % found.size()].second;
+                        begin = end - std::min<size_t>(end, random() % 200);
+                    }
+                    const char* first = set.firstGate(text.get() + begin, text.get() + end);
+                    ASSERT_TRUE(first >= text.get() + begin && first <= text.get() + end);
+                    size_t p = size_t(first - text.get());
+                    size_t firstEnd = end + 1;  // the earliest end of a whole literal in the stretch
+                    for (const auto& at : found) {
+                        if (at.first >= begin && at.second <= end) firstEnd = std::min(firstEnd, at.second);
+                    }
+                    bool startsOne = false;
+                    for (const std::string& literal : bulk.literals) {
+                        startsOne = startsOne || (p + literal.size() <= end && source.compare(p, literal.size(), literal) == 0);
+                    }
+                    SCOPED_TRACE(testing::Message() << "wide " << wide << ", [" << begin << ", " << end << ") of "
+                                                    << source.size() << ", gate " << bulk.literals.front());
+                    ASSERT_EQ(p == end, firstEnd > end) << "at " << p;
+                    ASSERT_TRUE(p == end || (startsOne && p < firstEnd)) << "at " << p << ", first end " << firstEnd;
+                }
+            }
+        }
+    }
+    RegexPairFinder::allowWide(true);
+
+    // A folded or one-byte gate may stand anywhere; with no gates there is nothing to find.
+    const char text[] = "no gate here at all";
+    for (const char* pattern : {"/x/i", "/x/"}) {
+        Regex odd, plain;
+        ASSERT_EQ(odd.compile(pattern, RegexDelimited | RegexFirstChars), 1);
+        ASSERT_EQ(plain.compile("/error:/", RegexDelimited | RegexFirstChars), 1);
+        RegexGateSet set;
+        set.add(plain);
+        ASSERT_GE(set.add(odd), 0);
+        EXPECT_EQ(set.firstGate(text, text + sizeof text - 1), text) << pattern;
+    }
+    EXPECT_EQ(RegexGateSet().firstGate(text, text + sizeof text - 1), text + sizeof text - 1);
+}
+
+// Past the short-subject limit the gates are searched one by one, alternatives too.
+TEST(RegexGateSet, ALongSubjectPassesAnAlternativesGate) {
+    Regex regex;
+    ASSERT_EQ(regex.compile("/^\\w*(Error|Exception|Exit)\\b/", RegexDelimited | RegexFirstChars), 1);
+    RegexGateSet set;
+    int gate = set.add(regex);
+    ASSERT_GE(gate, 0);
+    for (size_t padding : {10, 2000}) {
+        std::string subject = std::string(padding, '=') + "Exit";
+        EXPECT_EQ(set.passing(subject.data(), subject.data() + subject.size()) >> gate & 1, 1u) << padding;
+        subject.back() = 'x';
+        EXPECT_EQ(set.passing(subject.data(), subject.data() + subject.size()) >> gate & 1, 0u) << padding;
+    }
 }

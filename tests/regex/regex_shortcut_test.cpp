@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ Runs literals(const char* pattern) {
     Regex regex;
     EXPECT_EQ(regex.compile(pattern, RegexDelimited), 1) << pattern;
     return regex.requiredLiterals();
+}
+
+Runs alternatives(const char* pattern) {
+    Regex regex;
+    EXPECT_EQ(regex.compile(pattern, RegexDelimited), 1) << pattern;
+    return regex.requiredAlternatives();
 }
 
 }  // namespace
@@ -80,6 +87,45 @@ TEST(RegexRequiredLiterals, RunsComeFromTheMandatorySequence) {
     EXPECT_EQ(matched("/.*ERROR/i", "an Error"), "an Error");
     EXPECT_EQ(matched("/a.*b.*a/", "ab"), "<no match>");
     EXPECT_EQ(matched("/a.*b.*a/", "aba"), "aba");
+}
+
+TEST(RegexRequiredAlternatives, OnlyAGroupEveryMatchPassesGivesThem) {
+    EXPECT_EQ(alternatives("/^\\w*(Error|Exception|Interrupt|Exit)\\b.*?: /"),
+              (Runs{"Error", "Exception", "Interrupt", "Exit"}));
+    // A branch's literal ends where its text stops being certain.
+    EXPECT_EQ(alternatives("/(abc?|de)/"), (Runs{"ab", "de"}));
+    EXPECT_EQ(alternatives("/x(ab|cd)(ef|gh)/"), (Runs{"ab", "cd"}));
+    // Too short to tell subjects apart, folded, skippable, repeated or not consuming: none.
+    for (const char* pattern : {"/(ab|c)d/", "/(a*bc|de)/", "/(ab|)/", "/(\\bab|cd)/", "/(Error|Exit)/i",
+                                "/(Error|Exit)?x/", "/(Error|Exit)*x/", "/(Error|Exit){0,2}x/", "/(?:ab|cd)e|f/",
+                                "/(?=(Error|Exit))\\w+/", "/(?!(Error|Exit))\\w+/", "/((ab|cd)|ef)/"}) {
+        EXPECT_EQ(alternatives(pattern), Runs{}) << pattern;
+    }
+    // A recompiled regex forgets the old pattern's alternatives.
+    Regex regex;
+    ASSERT_EQ(regex.compile("/(Error|Exit)/", RegexDelimited), 1);
+    ASSERT_EQ(regex.compile("/(ab|c)/", RegexDelimited), 1);
+    EXPECT_EQ(regex.requiredAlternatives(), Runs{});
+
+    // Whatever is reported, every match holds one of the literals.
+    std::mt19937 random(5);
+    const char* pieces[] = {"Error", "Exit", "Err", "Ex", "ab", "cd", "e", "x", ": ", " ", "_"};
+    for (const char* pattern : {"/(Error|Exit)+x/", "/(Error|Exit){1,2}/", "/\\w*(Error|Exit)\\b.*?: /",
+                                "/(?:ab|cd)+(Error|Exit)/", "/(Err(?:or|xx)|Exit)x/", "/(ab|cd)|(Error|Exit)/"}) {
+        Regex regex;
+        ASSERT_EQ(regex.compile(pattern, RegexDelimited | RegexFirstChars), 1) << pattern;
+        const Runs& required = regex.requiredAlternatives();
+        for (int i = 0; i < 3000 && !required.empty(); ++i) {
+            std::string subject;
+            for (int n = int(random() % 8); n > 0; --n) subject += pieces[random() % 11];
+            MatchOutcome outcome = matchWith(regex, subject);
+            if (!outcome.matched) continue;
+            std::string text = outcome.text(subject, 0);
+            bool holds = false;
+            for (const std::string& literal : required) holds = holds || text.find(literal) != std::string::npos;
+            ASSERT_TRUE(holds) << pattern << " on " << subject;
+        }
+    }
 }
 
 TEST(RegexEndTrimming, ACutSubjectGivesTheSameMatch) {
