@@ -11,6 +11,7 @@
 #include "config/configuration.h"
 #include "far/host_services.h"
 #include "far/message_index.h"
+#include "foundation/bulk_memory.h"
 #include "platform/platform.h"
 
 namespace {
@@ -33,6 +34,7 @@ public:
         } catch (const std::bad_alloc&) {
             reserve_.reset();
             session().outputCutShort = true;
+            session().settleUnclassifiedLines();
             return false;
         }
     }
@@ -130,17 +132,17 @@ int RunCommand(const char* commandLine) {
             FinishCapture();
         } catch (const std::bad_alloc&) {
             session().outputCutShort = true;
+            session().settleUnclassifiedLines();
         }
     }
     return result;
 }
 
-void RunBuild(const String* file, const BuildCommand* resolved) {
-    BuildSession& state = session();
-    if (!resolveCommand(file, resolved)) return;
-    if (!saveModifiedEditors()) return;
+namespace {
 
-    HANDLE screen = ClearWindowArea(true);
+// Replaces the output with that of the last command, written into the old output's memory.
+int runIntoFreshOutput(BuildSession& state) {
+    BulkRecycling recycling;
     state.clearOutput();
     state.outputCutShort = false;
     state.lineLength = 0;
@@ -155,6 +157,18 @@ void RunBuild(const String* file, const BuildCommand* resolved) {
     int result = RunCommand(command.text());
 
     signalCompletion(startSeconds);
+    return result;
+}
+
+}  // namespace
+
+void RunBuild(const String* file, const BuildCommand* resolved) {
+    BuildSession& state = session();
+    if (!resolveCommand(file, resolved)) return;
+    if (!saveModifiedEditors()) return;
+
+    HANDLE screen = ClearWindowArea(true);
+    int result = runIntoFreshOutput(state);
     RestoreCursor();
     selectFirstMatch();
     if (result != RunCompleted) {

@@ -1,5 +1,6 @@
 #include "build/build_session.h"
 
+#include <new>
 #include <utility>
 
 #include "config/command_resolution.h"
@@ -17,11 +18,19 @@ void BuildSession::clearOutput() {
 }
 
 void BuildSession::appendMatch(const LineMatch* match) {
-    LineMatch* copy = match ? new LineMatch(*match) : nullptr;
+    if (!match) {
+        matches.append(nullptr);
+        return;
+    }
+    appendMatch(LineMatch(*match));
+}
+
+void BuildSession::appendMatch(LineMatch&& match) {
+    LineMatch* stored = new LineMatch(std::move(match));
     try {
-        matches.append(copy);
+        matches.append(stored);
     } catch (...) {
-        delete copy;
+        delete stored;
         throw;
     }
 }
@@ -38,16 +47,25 @@ void BuildSession::appendLine(String&& text, const LineMatch* match) {
     }
 }
 
-void BuildSession::appendClassifiedLine(const char* text, int length) {
-    const String& line = lines.appendText(text, length);
+void BuildSession::classifyNewLines() {
+    int first = matches.count();
+    if (first >= lines.count()) return;
+    ClassifyStoredLines(currentParser.text(), lines, first, [this](int index, LineMatch& match) {
+        while (matches.count() < index) matches.append(nullptr);
+        appendMatch(std::move(match));
+        return true;
+    });
+    while (matches.count() < lines.count()) matches.append(nullptr);
+}
+
+void BuildSession::settleUnclassifiedLines() {
     try {
-        LineMatch match;
-        bool matched = ClassifyLine(currentParser.text(), line, match) != 0;
-        appendMatch(matched ? &match : nullptr);
-    } catch (...) {
-        lines.seek(-1);
-        lines.removeCurrent();
-        throw;
+        while (matches.count() < lines.count()) matches.append(nullptr);
+    } catch (const std::bad_alloc&) {
+        while (lines.count() > matches.count()) {
+            lines.seek(-1);
+            lines.removeCurrent();
+        }
     }
 }
 

@@ -56,8 +56,14 @@ struct BuildSession {
     void appendLine(String&& text, const LineMatch* match);
     // Appends a copy of a match (none for no match) for the line stored last.
     void appendMatch(const LineMatch* match);
-    // Appends a line with its classification under the current parser.
-    void appendClassifiedLine(const char* text, int length);
+    // Appends the match, taking its content, for the line stored last.
+    void appendMatch(LineMatch&& match);
+    // Classifies the lines stored since the last one classified, under the current parser, many
+    // at a time. When memory runs out, the lines not reached have no match yet.
+    void classifyNewLines();
+    // After memory ran out: the lines without a match get none, or, when even that finds no
+    // memory, go; either way the two lists are in step again.
+    void settleUnclassifiedLines();
     LineMatch* matchAt(int index) { return index >= 0 && index < matches.count() ? *matches.at(index) : nullptr; }
     int lineCount() const { return lines.count(); }
     // Removes the line at index and its match.

@@ -26,6 +26,7 @@ int64_t lastRedrawMs = 0;
 int linesSinceClockReading = 0;
 
 void redrawTail(BuildSession& state) {
+    state.classifyNewLines();
     int first = state.lineCount() - visibleRows();
     DrawLines(first < 0 ? 0 : first, false);
     tailShown = true;
@@ -49,20 +50,31 @@ void blankControlBytes(char* text, int length) {
     }
 }
 
-// The first CR or LF from p on, or limit.
+// The first CR or LF from p on, or limit; both are looked for in one pass, sixteen bytes at a
+// time, as lines are short.
 const unsigned char* findLineEnd(const unsigned char* p, const unsigned char* limit) {
-    const void* lineFeed = std::memchr(p, kLineFeed, static_cast<size_t>(limit - p));
-    const unsigned char* stop = lineFeed ? static_cast<const unsigned char*>(lineFeed) : limit;
-    const void* carriageReturn = std::memchr(p, kCarriageReturn, static_cast<size_t>(stop - p));
-    return carriageReturn ? static_cast<const unsigned char*>(carriageReturn) : stop;
+#if defined(__SSE2__)
+    const __m128i lineFeed = _mm_set1_epi8(char(kLineFeed));
+    const __m128i carriageReturn = _mm_set1_epi8(char(kCarriageReturn));
+    for (; limit - p >= 16; p += 16) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        unsigned ends = unsigned(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, lineFeed), _mm_cmpeq_epi8(block, carriageReturn))));
+        if (ends) return p + __builtin_ctz(ends);
+    }
+#endif
+    for (; p < limit; ++p) {
+        if (*p == kLineFeed || *p == kCarriageReturn) return p;
+    }
+    return limit;
 }
 
-// Stores the assembled line, control bytes turned into blanks, with its classification.
-void endLine(BuildSession& state) {
-    blankControlBytes(state.lineBuffer, state.lineLength);
-    int length = state.lineLength;
+// Stores a line, control bytes turned into blanks; it is classified later, many lines at a
+// time, when the chunk has been taken in or before the view shows it.
+void endLine(BuildSession& state, const char* text, int length) {
+    String& stored = state.lines.appendText(text, length);
+    blankControlBytes(stored.buffer(), length);
     state.lineLength = 0;
-    state.appendClassifiedLine(state.lineBuffer, length);
     tailShown = false;
     if (++linesSinceClockReading < kLinesPerClockReading) return;
     linesSinceClockReading = 0;
@@ -81,29 +93,38 @@ void CaptureOutput(const char* bytes, unsigned count) {
         // the partial line.
         state.carriageReturnPending = false;
         if (*p == kLineFeed) {
-            endLine(state);
+            endLine(state, state.lineBuffer, state.lineLength);
             ++p;
         } else {
             state.lineLength = 0;
         }
     }
     while (p < end) {
-        // The ordinary bytes up to the next line end, as far as the line has room.
+        // The ordinary bytes up to the next line end, as far as the line has room. A line that
+        // lies whole in the chunk is stored from there; others are assembled in the buffer.
         const unsigned char* limit = end - p > state.lineCapacity - state.lineLength
                                          ? p + (state.lineCapacity - state.lineLength)
                                          : end;
         const unsigned char* stop = findLineEnd(p, limit);
-        std::memcpy(state.lineBuffer + state.lineLength, p, static_cast<size_t>(stop - p));
-        state.lineLength += static_cast<int>(stop - p);
+        bool whole = state.lineLength == 0 && stop < end;
+        if (!whole) {
+            std::memcpy(state.lineBuffer + state.lineLength, p, static_cast<size_t>(stop - p));
+            state.lineLength += static_cast<int>(stop - p);
+        }
+        const char* text = whole ? reinterpret_cast<const char*>(p) : state.lineBuffer;
+        int length = whole ? static_cast<int>(stop - p) : state.lineLength;
         p = stop;
         if (p == end) break;
         if (*p == kLineFeed) {
-            endLine(state);
+            endLine(state, text, length);
             ++p;
         } else if (*p != kCarriageReturn) {
             // The line is full: it ends here, and this byte begins the next one.
-            endLine(state);
+            endLine(state, text, length);
         } else if (p + 1 == end) {
+            // Whether this CR ends the line is told by the next chunk: the line waits in the buffer.
+            if (whole) std::memcpy(state.lineBuffer, text, static_cast<size_t>(length));
+            state.lineLength = length;
             state.carriageReturnPending = true;
             ++p;
         } else if (p[1] != kLineFeed) {
@@ -111,10 +132,11 @@ void CaptureOutput(const char* bytes, unsigned count) {
             state.lineLength = 0;
             ++p;
         } else {
-            endLine(state);
+            endLine(state, text, length);
             p += 2;
         }
     }
+    state.classifyNewLines();
     // About to wait for more output: the view shows the newest lines.
     if (!tailShown && !platform().outputWaiting()) redrawTail(state);
 }
@@ -125,6 +147,7 @@ void FinishCapture() {
         state.carriageReturnPending = false;
         state.lineLength = 0;
     }
-    if (state.lineBuffer && state.lineLength > 0) endLine(state);
+    if (state.lineBuffer && state.lineLength > 0) endLine(state, state.lineBuffer, state.lineLength);
+    state.classifyNewLines();
     if (!tailShown) redrawTail(state);
 }

@@ -1,5 +1,6 @@
 #include "config/command_resolution.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -56,6 +57,39 @@ Parser* findParser(const char* name) {
     return lastParser;
 }
 
+// The text that the bulk search of a parser's gates is fitted to, from the first line on.
+const size_t kBulkSampleLength = 64 << 10;
+
+bool within(const char* text, const StringList::TextRegion& region) {
+    uintptr_t address = reinterpret_cast<uintptr_t>(text);
+    return address >= reinterpret_cast<uintptr_t>(region.begin) && address < reinterpret_cast<uintptr_t>(region.end);
+}
+
+int classifyWith(Parser& parser, const String& line, LineMatch& match) {
+    if (!line.text()) return MatchNone;
+    CaptureSlots slots;
+    uint32_t passedGates = parser.gates.passing(line.text(), line.text() + line.length());
+    if (!passedGates && parser.everyPatternGated) return MatchNone;
+    int kind = MatchError;
+    const ParserPattern* pattern = firstMatching(parser.errors, line, slots, passedGates);
+    if (!pattern) {
+        kind = MatchWarning;
+        pattern = firstMatching(parser.warnings, line, slots, passedGates);
+    }
+    if (!pattern) return MatchNone;
+
+    match.kind = kind;
+    if (slotTookPart(slots, pattern->file, line.length())) {
+        const CaptureSpan& file = slots[pattern->file];
+        match.file.assignPart(line.text(), file.start, file.end - file.start);
+    } else {
+        match.file.assign("");
+    }
+    match.line = numberAtSlot(slots, pattern->line, line, 0);
+    match.column = pattern->pos < 0 ? -1 : numberAtSlot(slots, pattern->pos, line, -1);
+    return kind;
+}
+
 }  // namespace
 
 String ExpandPlaceholders(const String& command, const CaptureSlots& slots, const char* subject) {
@@ -108,26 +142,39 @@ int ResolvePrefixCommand(const char* prefix, const char* argument, BuildCommand&
 
 int ClassifyLine(const char* parserName, const String& line, LineMatch& match) {
     Parser* parser = findParser(parserName ? parserName : "");
-    if (!parser || !line.text()) return MatchNone;
-    CaptureSlots slots;
-    uint32_t passedGates = parser->gates.passing(line.text(), line.text() + line.length());
-    if (!passedGates && parser->everyPatternGated) return MatchNone;
-    int kind = MatchError;
-    const ParserPattern* pattern = firstMatching(parser->errors, line, slots, passedGates);
-    if (!pattern) {
-        kind = MatchWarning;
-        pattern = firstMatching(parser->warnings, line, slots, passedGates);
-    }
-    if (!pattern) return MatchNone;
+    return parser ? classifyWith(*parser, line, match) : MatchNone;
+}
 
-    match.kind = kind;
-    if (slotTookPart(slots, pattern->file, line.length())) {
-        const CaptureSpan& file = slots[pattern->file];
-        match.file.assignPart(line.text(), file.start, file.end - file.start);
-    } else {
-        match.file.assign("");
+void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
+                         const std::function<bool(int, LineMatch&)>& matched) {
+    Parser* parser = findParser(parserName ? parserName : "");
+    if (!parser || first >= lines.count()) return;
+    if (first < 0) first = 0;
+    bool bulk = parser->everyPatternGated;
+    if (bulk && first == 0) {
+        const String& firstLine = *lines.at(first);
+        const char* from = firstLine.text() ? firstLine.text() : "";
+        size_t length = size_t(lines.regionOf(firstLine).end - from);
+        parser->gates.fitBulkSearch(from, length < kBulkSampleLength ? length : kBulkSampleLength);
     }
-    match.line = numberAtSlot(slots, pattern->line, line, 0);
-    match.column = pattern->pos < 0 ? -1 : numberAtSlot(slots, pattern->pos, line, -1);
-    return kind;
+    StringList::TextRegion region{nullptr, nullptr};
+    // What the last search of the region found: no gate stands whole in [searchedFrom, nextGate).
+    const char* searchedFrom = nullptr;
+    const char* nextGate = nullptr;
+    lines.visitFrom(first, [&](int index, const String& line) {
+        const char* text = line.text();
+        if (bulk && text) {
+            if (!within(text, region)) {
+                region = lines.regionOf(line);
+                searchedFrom = nullptr;
+            }
+            if (!searchedFrom || text < searchedFrom || text > nextGate) {
+                searchedFrom = text;
+                nextGate = parser->gates.firstGate(text, region.end);
+            }
+            if (nextGate >= text + line.length()) return true;
+        }
+        LineMatch match;
+        return !classifyWith(*parser, line, match) || matched(index, match);
+    });
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
+
 #include "config/configuration_records.h"
 #include "config/line_match.h"
 #include "foundation/list.h"
+#include "foundation/string_list.h"
 #include "foundation/text_string.h"
 #include "regex/regex.h"
 
@@ -24,3 +27,11 @@ int ResolvePrefixCommand(const char* prefix, const char* argument, BuildCommand&
 // Classifies an output line with the named parser: 0 for no match (the match is left as it
 // was), MatchError or MatchWarning with the match filled in.
 int ClassifyLine(const char* parserName, const String& line, LineMatch& match);
+
+// Classifies the lines from index first on, in order, calling matched(index, match) for every
+// line the parser matches (which it may take), until it returns false. A parser whose every pattern has a gate
+// passes over the lines that lack them all by scanning the text they are stored in, many lines
+// at a time; the matches are those of ClassifyLine. A run from the first line fits that scan
+// to the text, later runs (the next lines of a growing output) keep the fit.
+void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
+                         const std::function<bool(int, LineMatch&)>& matched);

@@ -11,6 +11,7 @@
 #include "config/configuration.h"
 #include "far/host_services.h"
 #include "far/message_index.h"
+#include "foundation/bulk_memory.h"
 #include "platform/platform.h"
 #include "plugin/output_files.h"
 
@@ -155,15 +156,22 @@ bool currentPanelItem(String& name) {
     return true;
 }
 
+// Replaces the output with the file under the panel's cursor, written into the old output's
+// memory; false when there is nothing to show.
+bool loadFreshOutputFromPanel(BuildSession& state) {
+    BulkRecycling recycling;
+    state.clearOutput();
+    String name;
+    if (!currentPanelItem(name)) return false;
+    String path = platform().currentDirectory();
+    path.append(platform().pathSeparator()).append(name);
+    return LoadOutputFile(path);
+}
+
 void loadOutputFromPanel() {
     BuildSession& state = session();
     state.mode = WindowFullScreen;
-    state.clearOutput();
-    String name;
-    if (!currentPanelItem(name)) return;
-    String path = platform().currentDirectory();
-    path.append(platform().pathSeparator()).append(name);
-    if (!LoadOutputFile(path)) return;
+    if (!loadFreshOutputFromPanel(state)) return;
     state.top = 0;
     state.selected = 0;
     showOutputWindow();

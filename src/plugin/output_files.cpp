@@ -7,6 +7,7 @@
 #include "config/configuration.h"
 #include "far/host_services.h"
 #include "far/message_index.h"
+#include "foundation/bulk_memory.h"
 #include "platform/platform.h"
 
 namespace {
@@ -14,14 +15,10 @@ namespace {
 // Gives every line its classification under the session's current parser. When memory runs
 // out the remaining lines stay unclassified.
 void classifyAllLines() {
-    BuildSession& state = session();
     try {
-        for (int i = 0; i < state.lines.count(); ++i) {
-            LineMatch match;
-            bool matched = ClassifyLine(state.currentParser.text(), *state.lines.at(i), match) != 0;
-            state.appendMatch(matched ? &match : nullptr);
-        }
+        session().classifyNewLines();
     } catch (const std::bad_alloc&) {
+        session().settleUnclassifiedLines();
         ShowMessage(hostMessage(MsgOutOfMemory));
     }
 }
@@ -41,11 +38,9 @@ bool readOutputLines(const char* path) {
 }
 
 bool classifiesAnyLine(const char* parser, StringList& lines) {
-    for (int i = 0; i < lines.count(); ++i) {
-        LineMatch match;
-        if (ClassifyLine(parser, *lines.at(i), match)) return true;
-    }
-    return false;
+    bool found = false;
+    ClassifyStoredLines(parser, lines, 0, [&found](int, LineMatch&) { return !(found = true); });
+    return found;
 }
 
 // The parsers that recognise at least one line; all of them, sorted, when none does.
@@ -91,6 +86,7 @@ void RefreshLoadedOutput() {
     if (state.logFile.empty()) return;
     uint64_t time = platform().fileLastWriteTime(state.logFile.text());
     if (time == 0 || time == state.logFileTime) return;
+    BulkRecycling recycling;  // the old lines' memory takes the new ones
     state.clearOutput();
     if (!readOutputLines(state.logFile.text())) return;
     state.logFileTime = time;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -75,6 +76,8 @@ TEST_F(OutputCapture, AnyChunkingGivesTheSameLines) {
     std::string bytes = "gcc -c a.c\r\na.c:3:1: warning: w\n\tprogress 10%\rprogress 100%\r\n" + std::string(90, 'q') +
                         "\n\n\rx\r\r\nend";
     Lines whole = feed({bytes});
+    Lines wholeMatches = outputMatches();
+    ASSERT_NE(std::count(wholeMatches.begin(), wholeMatches.end(), "-"), long(wholeMatches.size()));
     std::mt19937 random(7);
     for (int round = 0; round < 200; ++round) {
         std::vector<std::string> chunks;
@@ -84,6 +87,7 @@ TEST_F(OutputCapture, AnyChunkingGivesTheSameLines) {
             start += size;
         }
         ASSERT_EQ(feed(chunks), whole) << "round " << round;
+        ASSERT_EQ(outputMatches(), wholeMatches) << "round " << round;  // classified chunk by chunk
     }
 }
 

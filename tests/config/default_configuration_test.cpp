@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "foundation/string_list.h"
+#include "regex/regex_pair_finder.h"
 #include "support/configuration_loading.h"
+#include "support/temporary_directory.h"
 
 namespace {
 
@@ -95,4 +99,75 @@ TEST_F(DefaultConfiguration, PythonAndMsvcOutput) {
     EXPECT_EQ(classifySample("msvc", "msvc_cl.txt"),
               (Kinds{"-", "E hello.c:6:-1", "W hello.c:5:12", "E C:\\proj\\util.c:14:3", "E :0:-1", "W :0:-1",
                      "E :0:-1"}));
+}
+
+namespace {
+
+// Every line of the captured outputs, moved about and cut so that the literals the parsers
+// look for fall at every offset, stored the ways an output's lines are stored.
+void storeSampleLines(StringList& lines, const std::string& loadedPath) {
+    std::vector<std::string> samples;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(TINKER_TEST_DATA_DIR) + "/output")) {
+        std::ifstream file(entry.path());
+        for (std::string line; std::getline(file, line);) samples.push_back(line);
+    }
+    std::mt19937 random(5);
+    std::ofstream loaded(loadedPath, std::ios::binary);
+    for (int i = 0; i < 6000; ++i) {
+        std::string line = samples[random() % samples.size()];
+        if (random() % 3 == 0) line = std::string(random() % 40, ' ') + line;
+        if (random() % 4 == 0) line = line.substr(0, random() % (line.size() + 1));
+        if (i % 2 == 0) {
+            loaded << line << '\n';
+        } else {
+            lines.appendText(line.c_str(), int(line.size()));
+        }
+    }
+    loaded.close();
+    ASSERT_TRUE(lines.loadLines(loadedPath.c_str()));
+    std::string kept(70000, '-');  // a text with a buffer of its own
+    lines.appendText((kept + "a.c:1:2: error: far out").c_str(), int(kept.size()) + 23);
+    lines.at(3)->assign("b.c:4:5: warning: rewritten");  // rewritten where it is kept
+    lines.at(5)->assign("x");
+}
+
+std::string describe(int kind, const LineMatch& match) {
+    if (kind == 0) return "-";
+    return std::string(kind == MatchError ? "E " : "W ") + match.file.text() + ":" + std::to_string(match.line) + ":" +
+           std::to_string(match.column);
+}
+
+}  // namespace
+
+// Passing over lines in bulk gives, line for line, the classification of each line alone,
+// from the first line or from any later one, with the wide search or without it.
+TEST_F(DefaultConfiguration, StoredLinesAreClassifiedInBulkAsOneByOne) {
+    TemporaryDirectory directory;
+    StringList lines;
+    storeSampleLines(lines, directory.path("loaded.txt"));
+    StringList parsers;
+    ListParserNames(parsers);
+    for (bool wide : {true, false}) {
+        RegexPairFinder::allowWide(wide);
+        for (int p = 0; p < parsers.count(); ++p) {
+            const char* parser = parsers.at(p)->text();
+            for (int first : {0, 37}) {
+                std::vector<std::string> expected(size_t(lines.count()) - size_t(first), "-");
+                for (int i = first; i < lines.count(); ++i) {
+                    LineMatch match;
+                    expected[size_t(i - first)] = describe(ClassifyLine(parser, *lines.at(i), match), match);
+                }
+                std::vector<std::string> found(expected.size(), "-");
+                ClassifyStoredLines(parser, lines, first, [&](int index, LineMatch& match) {
+                    found[size_t(index - first)] = describe(match.kind, match);
+                    return true;
+                });
+                ASSERT_EQ(found, expected) << parser << " from line " << first << (wide ? " (wide)" : "");
+            }
+            int calls = 0;
+            ClassifyStoredLines(parser, lines, 0, [&calls](int, LineMatch&) { return ++calls < 0; });
+            EXPECT_EQ(calls, 1) << parser;  // stops at the first match when told to
+        }
+    }
+    RegexPairFinder::allowWide(true);
 }

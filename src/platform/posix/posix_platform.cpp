@@ -21,7 +21,13 @@ extern char** environ;
 
 namespace {
 
-const unsigned kChunkSize = 4096;
+// A build's output is read in chunks this large: each chunk costs a system call and a pass of
+// classification, so a flood of output is taken in a few thousand chunks, not a few hundred
+// thousand.
+const unsigned kChunkSize = 64 << 10;
+// The pipe may hold this much, so that a child printing fast is not stopped while the last
+// chunk is taken in.
+const int kPipeCapacity = 1 << 20;
 
 bool isBlank(const char* text) {
     for (; *text; ++text) {
@@ -103,6 +109,9 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
 
     int output[2];
     if (pipe2(output, O_CLOEXEC) != 0) return RunPipeFailed;
+#ifdef F_SETPIPE_SZ
+    fcntl(output[0], F_SETPIPE_SZ, kPipeCapacity);  // a smaller pipe only costs speed
+#endif
     // The start report: closed unread by a successful exec, written to by a failed one.
     int startReport[2];
     if (pipe2(startReport, O_CLOEXEC) != 0) {
