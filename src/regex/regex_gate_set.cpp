@@ -203,8 +203,8 @@ size_t RegexGateSet::firstPairGateInBlock(const uint8_t* text, size_t from, size
 }
 
 void RegexGateSet::fitBulkSearch(const char* sample, size_t length) {
-    std::vector<RegexPairFinder::Needle> needles;
-    for (const PairScan& scan : bulkScans_) needles.push_back(RegexPairFinder::Needle{scan.bytes, scan.length});
+    std::vector<RegexNeedleFinder::Needle> needles;
+    for (const PairScan& scan : bulkScans_) needles.push_back(RegexNeedleFinder::Needle{scan.bytes, scan.length});
     bulkFinder_.prepare(needles, reinterpret_cast<const uint8_t*>(sample), length);
 }
 

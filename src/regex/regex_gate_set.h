@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "regex/regex_pair_finder.h"
+#include "regex/regex_needle_finder.h"
 
 class Regex;
 
@@ -69,7 +69,7 @@ private:
     std::vector<Gate> gates_;
     std::vector<PairScan> pairScans_;  // rebuilt whenever a pair gate is added
     std::vector<PairScan> bulkScans_;  // those that hold no other whole, for firstGate
-    RegexPairFinder bulkFinder_;       // the same, all at once where the processor allows
+    RegexNeedleFinder bulkFinder_;       // the same, all at once where the processor allows
     uint32_t pairGates_ = 0;  // the gates found by the combined scan
     uint32_t shortestPairGate_ = ~0u;
     uint32_t furthestPair_ = 0;  // the largest pair offset of a pair gate

@@ -9,7 +9,7 @@
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "foundation/string_list.h"
-#include "regex/regex_pair_finder.h"
+#include "regex/regex_needle_finder.h"
 #include "support/configuration_loading.h"
 #include "support/temporary_directory.h"
 
@@ -148,7 +148,7 @@ TEST_F(DefaultConfiguration, StoredLinesAreClassifiedInBulkAsOneByOne) {
     StringList parsers;
     ListParserNames(parsers);
     for (bool wide : {true, false}) {
-        RegexPairFinder::allowWide(wide);
+        RegexNeedleFinder::allowWide(wide);
         for (int p = 0; p < parsers.count(); ++p) {
             const char* parser = parsers.at(p)->text();
             for (int first : {0, 37}) {
@@ -169,5 +169,5 @@ TEST_F(DefaultConfiguration, StoredLinesAreClassifiedInBulkAsOneByOne) {
             EXPECT_EQ(calls, 1) << parser;  // stops at the first match when told to
         }
     }
-    RegexPairFinder::allowWide(true);
+    RegexNeedleFinder::allowWide(true);
 }

@@ -9,7 +9,7 @@
 
 #include "regex/regex.h"
 #include "regex/regex_gate_set.h"
-#include "regex/regex_pair_finder.h"
+#include "regex/regex_needle_finder.h"
 
 namespace {
 
@@ -111,7 +111,7 @@ TEST(RegexGateSet, FirstGateFindsTheFirstWholeGateOfAStretch) {
     };
     std::mt19937 random(3);
     for (bool wide : {true, false}) {
-        RegexPairFinder::allowWide(wide);
+        RegexNeedleFinder::allowWide(wide);
         for (const BulkCase& bulk : cases) {
             std::vector<std::unique_ptr<Regex>> regexes;
             RegexGateSet set;
@@ -159,7 +159,7 @@ TEST(RegexGateSet, FirstGateFindsTheFirstWholeGateOfAStretch) {
             }
         }
     }
-    RegexPairFinder::allowWide(true);
+    RegexNeedleFinder::allowWide(true);
 
     // A folded or one-byte gate may stand anywhere; with no gates there is nothing to find.
     const char text[] = "no gate here at all";

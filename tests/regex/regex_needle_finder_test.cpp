@@ -7,21 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "regex/regex_pair_finder.h"
+#include "regex/regex_needle_finder.h"
 
 namespace {
 
-std::vector<RegexPairFinder::Needle> needlesOf(const std::vector<std::string>& strings) {
-    std::vector<RegexPairFinder::Needle> needles;
+std::vector<RegexNeedleFinder::Needle> needlesOf(const std::vector<std::string>& strings) {
+    std::vector<RegexNeedleFinder::Needle> needles;
     for (const std::string& s : strings) needles.push_back({reinterpret_cast<const uint8_t*>(s.data()), uint32_t(s.size())});
     return needles;
 }
 
 }  // namespace
 
-TEST(RegexPairFinder, TakesAtMostEightNeedles) {
+TEST(RegexNeedleFinder, TakesAtMostEightNeedles) {
     std::vector<std::string> strings = {"aa", "bb", "cc", "dd", "ee", "ff", "gg", "hh", "ii"};
-    RegexPairFinder finder;
+    RegexNeedleFinder finder;
     EXPECT_FALSE(finder.prepare(needlesOf(strings), nullptr, 0));
     EXPECT_FALSE(finder.ready());
     strings.pop_back();
@@ -31,14 +31,14 @@ TEST(RegexPairFinder, TakesAtMostEightNeedles) {
 
 // Every text length across the wide blocks and the padded tail, a needle at every start: the
 // first whole needle is found, and one cut off by the end is not.
-TEST(RegexPairFinder, FindsTheFirstWholeNeedleAtEveryPlace) {
+TEST(RegexNeedleFinder, FindsTheFirstWholeNeedleAtEveryPlace) {
     // The sample makes the long needle's leading windows common, so it is known by a later one.
     const std::string sample = "abcdabcdefgabcdefgh:abcdefghijklmnopqrstu:abcdefghijkl";
     const std::vector<std::vector<std::string>> sets = {
         {"ab"}, {"xyz"}, {"wxyz"}, {"abcdefghijklmnopqrstu"}, {"ab", "xyz", "wxyz", "abcdefghijklmnopqrstu", "q:"}};
     std::mt19937 random(7);
     for (const std::vector<std::string>& strings : sets) {
-        RegexPairFinder finder;
+        RegexNeedleFinder finder;
         if (!finder.prepare(needlesOf(strings), reinterpret_cast<const uint8_t*>(sample.data()), sample.size())) {
             GTEST_SKIP() << "no wide instructions";
         }

@@ -8,7 +8,7 @@
 // known by four adjacent bytes of it (its window), and one table lookup per nibble tells for
 // every place of the text at once which strings' windows may stand there. Only those places
 // are compared in full. Works where the processor has the wide (AVX2) instructions.
-class RegexPairFinder {
+class RegexNeedleFinder {
 public:
     static const size_t kMaxNeedles = 8;
     static const uint32_t kWindow = 4;

@@ -1,36 +1,44 @@
-#include "regex/regex_pair_finder.h"
+#include "regex/regex_needle_finder.h"
 
 #include <cstring>
 
-#include "regex/regex_byte_frequency.h"
-
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define TINKER_WIDE_PAIR_FINDER 1
+// Not on Windows: there GCC cannot align the stack for the wide registers it spills.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
+#define TINKER_WIDE_NEEDLE_FINDER 1
 #include <immintrin.h>
+
+#include "regex/regex_byte_frequency.h"
 #endif
 
 namespace {
-
 bool wideAllowed = true;
+}  // namespace
 
-#if defined(TINKER_WIDE_PAIR_FINDER)
+void RegexNeedleFinder::allowWide(bool allowed) { wideAllowed = allowed; }
+
+#if !defined(TINKER_WIDE_NEEDLE_FINDER)
+
+bool RegexNeedleFinder::prepare(const std::vector<Needle>&, const uint8_t*, size_t) {
+    *this = RegexNeedleFinder();
+    return false;
+}
+
+const uint8_t* RegexNeedleFinder::first(const uint8_t*, const uint8_t* end) const { return end; }
+
+#else
+
+namespace {
+
 bool processorIsWide() {
     static const bool wide = __builtin_cpu_supports("avx2");
     return wide;
 }
-#endif
-
-}  // namespace
-
-void RegexPairFinder::allowWide(bool allowed) { wideAllowed = allowed; }
-
-namespace {
 
 // Counts of the sample's windows of four bytes, by a hash of them.
 class WindowCounts {
 public:
     WindowCounts(const uint8_t* sample, size_t length) {
-        for (size_t i = 0; i + RegexPairFinder::kWindow <= length; ++i) {
+        for (size_t i = 0; i + RegexNeedleFinder::kWindow <= length; ++i) {
             uint16_t& count = counts_[slot(sample + i)];
             if (count < UINT16_MAX) ++count;
         }
@@ -48,12 +56,12 @@ private:
 
 // The offset of the four bytes of the needle that are least common in the sample, the rarer
 // bytes deciding between equals.
-uint32_t chooseWindow(const RegexPairFinder::Needle& needle, const WindowCounts& counts) {
+uint32_t chooseWindow(const RegexNeedleFinder::Needle& needle, const WindowCounts& counts) {
     uint32_t best = 0;
     long bestScore = 0;
-    for (uint32_t offset = 0; offset + RegexPairFinder::kWindow <= needle.length; ++offset) {
+    for (uint32_t offset = 0; offset + RegexNeedleFinder::kWindow <= needle.length; ++offset) {
         int rarity = 0;
-        for (uint32_t k = 0; k < RegexPairFinder::kWindow; ++k) rarity += byteCommonness(needle.bytes[offset + k]);
+        for (uint32_t k = 0; k < RegexNeedleFinder::kWindow; ++k) rarity += byteCommonness(needle.bytes[offset + k]);
         long score = long(counts.of(needle.bytes + offset)) * 1024 + rarity;
         if (offset == 0 || score < bestScore) {
             best = offset;
@@ -63,11 +71,30 @@ uint32_t chooseWindow(const RegexPairFinder::Needle& needle, const WindowCounts&
     return best;
 }
 
+struct WindowTables {
+    __m256i low[RegexNeedleFinder::kWindow];
+    __m256i high[RegexNeedleFinder::kWindow];
+};
+
+// Per place of the 32 from block on, the needles whose window may stand there.
+__attribute__((target("avx2"), always_inline)) inline __m256i windowsAt(const uint8_t* block,
+                                                                         const WindowTables& tables) {
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    __m256i found = _mm256_set1_epi8(-1);
+#pragma GCC unroll 4
+    for (uint32_t k = 0; k < RegexNeedleFinder::kWindow; ++k) {
+        __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + k));
+        __m256i byLow = _mm256_shuffle_epi8(tables.low[k], _mm256_and_si256(bytes, nibble));
+        __m256i byHigh = _mm256_shuffle_epi8(tables.high[k], _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble));
+        found = _mm256_and_si256(found, _mm256_and_si256(byLow, byHigh));
+    }
+    return found;
+}
+
 }  // namespace
 
-bool RegexPairFinder::prepare(const std::vector<Needle>& needles, const uint8_t* sample, size_t sampleLength) {
-    *this = RegexPairFinder();
-#if defined(TINKER_WIDE_PAIR_FINDER)
+bool RegexNeedleFinder::prepare(const std::vector<Needle>& needles, const uint8_t* sample, size_t sampleLength) {
+    *this = RegexNeedleFinder();
     if (!wideAllowed || !processorIsWide() || needles.empty() || needles.size() > kMaxNeedles) return false;
     WindowCounts counts(sample, sampleLength);
     for (const Needle& needle : needles) {
@@ -94,46 +121,10 @@ bool RegexPairFinder::prepare(const std::vector<Needle>& needles, const uint8_t*
     }
     ready_ = true;
     return true;
-#else
-    (void)needles;
-    (void)sample;
-    (void)sampleLength;
-    return false;
-#endif
 }
 
-#if defined(TINKER_WIDE_PAIR_FINDER)
-namespace {
-
-struct WindowTables {
-    __m256i low[RegexPairFinder::kWindow];
-    __m256i high[RegexPairFinder::kWindow];
-};
-
-// Per place of the 32 from block on, the needles whose window may stand there.
-__attribute__((target("avx2"), always_inline)) inline __m256i windowsAt(const uint8_t* block,
-                                                                         const WindowTables& tables) {
-    const __m256i nibble = _mm256_set1_epi8(0x0F);
-    __m256i found = _mm256_set1_epi8(-1);
-#pragma GCC unroll 4
-    for (uint32_t k = 0; k < RegexPairFinder::kWindow; ++k) {
-        __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + k));
-        __m256i byLow = _mm256_shuffle_epi8(tables.low[k], _mm256_and_si256(bytes, nibble));
-        __m256i byHigh = _mm256_shuffle_epi8(tables.high[k], _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble));
-        found = _mm256_and_si256(found, _mm256_and_si256(byLow, byHigh));
-    }
-    return found;
-}
-
-}  // namespace
-#endif
-
-#if defined(TINKER_WIDE_PAIR_FINDER)
-__attribute__((target("avx2")))
-#endif
-const uint8_t*
-RegexPairFinder::first(const uint8_t* begin, const uint8_t* end) const {
-#if defined(TINKER_WIDE_PAIR_FINDER)
+__attribute__((target("avx2"))) const uint8_t* RegexNeedleFinder::first(const uint8_t* begin,
+                                                                        const uint8_t* end) const {
     if (!ready_) return end;
     WindowTables tables;
     for (uint32_t k = 0; k < kWindow; ++k) {
@@ -178,8 +169,6 @@ RegexPairFinder::first(const uint8_t* begin, const uint8_t* end) const {
         lookAt(padded + copied, place + copied);
     }
     return begin + best;
-#else
-    (void)begin;
-    return end;
-#endif
 }
+
+#endif
