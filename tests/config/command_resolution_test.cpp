@@ -29,12 +29,6 @@ std::string expand(const char* command, const char* pattern, const char* subject
     return ExpandPlaceholders(String(command), slots, subject).text();
 }
 
-std::string describe(int kind, const LineMatch& match) {
-    if (kind == 0) return "-";
-    return std::string(kind == MatchError ? "E " : "W ") + match.file.text() + ":" + std::to_string(match.line) + ":" +
-           std::to_string(match.column);
-}
-
 }  // namespace
 
 TEST(Placeholders, DigitsDollarsAndSlotsThatTookNoPart) {
@@ -101,15 +95,15 @@ TEST_F(CommandResolution, ClassificationReadsFileLineAndColumn) {
          "</p></parsers><types><filetype filename='/x/'/></types></tinker-config>");
     LineMatch match;
     // Errors are tried before warnings, whatever their order in the file.
-    EXPECT_EQ(describe(ClassifyLine("p", String("a.c:3:7: error: x"), match), match), "E a.c:3:7");
-    EXPECT_EQ(describe(ClassifyLine("p", String("src/b.c:10:2: warning: y"), match), match), "W src/b.c:10:2");
-    EXPECT_EQ(describe(ClassifyLine("p", String("E f 0012"), match), match), "E :12:-1");
-    EXPECT_EQ(describe(ClassifyLine("p", String("E f +7"), match), match), "E :7:-1");
+    EXPECT_EQ(describeMatch(ClassifyLine("p", String("a.c:3:7: error: x"), match), match), "E a.c:3:7");
+    EXPECT_EQ(describeMatch(ClassifyLine("p", String("src/b.c:10:2: warning: y"), match), match), "W src/b.c:10:2");
+    EXPECT_EQ(describeMatch(ClassifyLine("p", String("E f 0012"), match), match), "E :12:-1");
+    EXPECT_EQ(describeMatch(ClassifyLine("p", String("E f +7"), match), match), "E :7:-1");
     // The number is read from the slot's start on, past its end.
-    EXPECT_EQ(describe(ClassifyLine("p", String("L123"), match), match), "E 1:123:-1");
+    EXPECT_EQ(describeMatch(ClassifyLine("p", String("L123"), match), match), "E 1:123:-1");
     // A slot that took no part, or a group outside 0 to 9, gives no file, line 0, no column.
-    EXPECT_EQ(describe(ClassifyLine("p", String("opt b"), match), match), "E :0:-1");
-    EXPECT_EQ(describe(ClassifyLine("p", String("far x"), match), match), "E :0:-1");
+    EXPECT_EQ(describeMatch(ClassifyLine("p", String("opt b"), match), match), "E :0:-1");
+    EXPECT_EQ(describeMatch(ClassifyLine("p", String("far x"), match), match), "E :0:-1");
 
     LineMatch untouched;
     untouched.line = 99;

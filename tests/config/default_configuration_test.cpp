@@ -23,13 +23,7 @@ std::vector<std::string> classifySample(const char* parser, const std::string& s
     std::vector<std::string> kinds;
     for (int i = 0; i < lines.count(); ++i) {
         LineMatch match;
-        int kind = ClassifyLine(parser, *lines.at(i), match);
-        if (kind == 0) {
-            kinds.push_back("-");
-        } else {
-            kinds.push_back(std::string(kind == MatchError ? "E " : "W ") + match.file.text() + ":" +
-                            std::to_string(match.line) + ":" + std::to_string(match.column));
-        }
+        kinds.push_back(describeMatch(ClassifyLine(parser, *lines.at(i), match), match));
     }
     return kinds;
 }
@@ -131,12 +125,6 @@ void storeSampleLines(StringList& lines, const std::string& loadedPath) {
     lines.at(5)->assign("x");
 }
 
-std::string describe(int kind, const LineMatch& match) {
-    if (kind == 0) return "-";
-    return std::string(kind == MatchError ? "E " : "W ") + match.file.text() + ":" + std::to_string(match.line) + ":" +
-           std::to_string(match.column);
-}
-
 }  // namespace
 
 // Passing over lines in bulk gives, line for line, the classification of each line alone,
@@ -155,11 +143,11 @@ TEST_F(DefaultConfiguration, StoredLinesAreClassifiedInBulkAsOneByOne) {
                 std::vector<std::string> expected(size_t(lines.count()) - size_t(first), "-");
                 for (int i = first; i < lines.count(); ++i) {
                     LineMatch match;
-                    expected[size_t(i - first)] = describe(ClassifyLine(parser, *lines.at(i), match), match);
+                    expected[size_t(i - first)] = describeMatch(ClassifyLine(parser, *lines.at(i), match), match);
                 }
                 std::vector<std::string> found(expected.size(), "-");
                 ClassifyStoredLines(parser, lines, first, [&](int index, LineMatch& match) {
-                    found[size_t(index - first)] = describe(match.kind, match);
+                    found[size_t(index - first)] = describeMatch(match.kind, match);
                     return true;
                 });
                 ASSERT_EQ(found, expected) << parser << " from line " << first << (wide ? " (wide)" : "");

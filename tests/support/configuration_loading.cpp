@@ -19,3 +19,9 @@ int loadConfigurationText(const std::string& xml, RecordingReporter& reporter) {
     TemporaryDirectory directory;
     return loadConfigurationFile(directory.write("tinker.xml", xml), reporter);
 }
+
+std::string describeMatch(int kind, const LineMatch& match) {
+    if (kind == 0) return "-";
+    return std::string(kind == MatchError ? "E " : "W ") + match.file.text() + ":" + std::to_string(match.line) + ":" +
+           std::to_string(match.column);
+}

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/configuration.h"
+#include "config/line_match.h"
 
 // Collects the loader's problems as "index" or "index:argument".
 class RecordingReporter : public ConfigurationReporter {
@@ -17,3 +18,6 @@ public:
 int loadConfigurationText(const std::string& xml, RecordingReporter& reporter);
 // The same for a file.
 int loadConfigurationFile(const std::string& path, RecordingReporter& reporter);
+
+// A classification as "-" for none, or "E file:line:column" / "W file:line:column".
+std::string describeMatch(int kind, const LineMatch& match);
