@@ -12,7 +12,10 @@ BuildSession::~BuildSession() {
 }
 
 void BuildSession::clearOutput() {
-    for (int i = 0; i < matches.count(); ++i) delete *matches.at(i);
+    matches.visitFrom(0, [](int, LineMatch* match) {
+        delete match;
+        return true;
+    });
     matches.clear();
     lines.clear();
 }

@@ -28,6 +28,11 @@ public:
 
     T& append(const T& element) { return link(new (allocateNode()) Node{last_, nullptr, element}); }
     T& append(T&& element) { return link(new (allocateNode()) Node{last_, nullptr, std::move(element)}); }
+    // Appends the element that make() returns, made in its place.
+    template <typename Make>
+    T& appendMade(Make make) {
+        return link(new (allocateNode()) Node{last_, nullptr, make()});
+    }
 
 private:
     struct Node;

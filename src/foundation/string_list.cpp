@@ -80,7 +80,7 @@ void StringList::makeTextRoom(size_t needed, size_t kept) {
 
 void StringList::appendFreeText(int length, size_t span) {
     freeText_[length] = 0;
-    append(String::inStorage(freeText_, freeText_, length));
+    appendMade([this, length] { return String::inStorage(freeText_, freeText_, length); });
     size_t used = span > static_cast<size_t>(length) ? span : static_cast<size_t>(length) + 1;
     freeText_ += used;
     freeTextLength_ -= used;
@@ -90,7 +90,7 @@ String& StringList::appendText(const char* text, int length) {
     size_t needed = static_cast<size_t>(length) + 1;
     if (needed > kLongestKeptText) return append(String(text, length));
     makeTextRoom(needed, 0);
-    String& stored = append(String::inStorage(freeText_, text, length));
+    String& stored = appendMade([this, text, length] { return String::inStorage(freeText_, text, length); });
     freeText_ += needed;
     freeTextLength_ -= needed;
     return stored;
