@@ -26,9 +26,10 @@ public:
     int add(const Regex& regex);
     // Bit i is set when the subject contains gate i.
     uint32_t passing(const char* begin, const char* end) const;
-    // The first place in [begin, end) where some gate stands whole, end when there is none: a
-    // stretch of many subjects is searched at once. begin when a gate cannot be searched so
-    // (a case-folded or one-byte gate), as every place might then hold one.
+    // A place in [begin, end) where a gate stands whole and that every gate standing whole in
+    // the stretch ends after (a gate holding another is found by the one it holds), end when
+    // no gate stands there: a stretch of many subjects is searched at once. begin when a gate
+    // cannot be searched so (a case-folded or one-byte gate), as every place might hold one.
     const char* firstGate(const char* begin, const char* end) const;
     // Lets firstGate know each gate by the bytes of it that are rarest in a sample of the text
     // it will search; without a sample, by the bytes that are rare in compiler output.
