@@ -5,7 +5,8 @@
 // Beyond not crashing, a run checks what callers rely on: the shortcuts never change a result
 // (a second copy compiled with them switched off must agree), a used object compiles as a
 // fresh one does, a compile that fails says why and where, and every span written lies inside
-// the subject.
+// the subject. A gate made from the pattern never rules out a subject it matches, whether the
+// subject is scanned alone or as a stretch of text.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "fuzz_check.h"
 #include "fuzz_input.h"
 #include "regex/regex.h"
+#include "regex/regex_gate_set.h"
 
 namespace {
 
@@ -138,6 +140,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkOutcome(plain, slow, subject.size(), offered);
     if (!fast.ranOutOfSteps() && !slow.ranOutOfSteps()) {
         FUZZ_CHECK(fast.sameAs(slow), "the shortcuts changed the result: %d, %d", fast.matched, slow.matched);
+    }
+
+    RegexGateSet gates;
+    int gate = gates.add(optimized);
+    if (gate >= 0 && fast.matched && !fast.ranOutOfSteps()) {
+        std::unique_ptr<char[]> bytes(new char[subject.size()]);
+        std::memcpy(bytes.get(), subject.data(), subject.size());
+        const char* end = bytes.get() + subject.size();
+        FUZZ_CHECK(gates.passing(bytes.get(), end) >> gate & 1, "the gate ruled out a subject the pattern matches");
+        gates.fitBulkSearch(bytes.get(), subject.size());
+        FUZZ_CHECK(gates.firstGate(bytes.get(), end) != end, "the stretch search missed the gate of a match");
     }
 
     // As the classifier matches a line: zero-terminated, on the full budget, which must end
