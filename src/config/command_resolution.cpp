@@ -158,7 +158,8 @@ void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
         parser->gates.fitBulkSearch(from, length < kBulkSampleLength ? length : kBulkSampleLength);
     }
     StringList::TextRegion region{nullptr, nullptr};
-    // What the last search of the region found: no gate stands whole in [searchedFrom, nextGate).
+    // What the last search of the region found: every gate that stands whole from searchedFrom
+    // on ends after nextGate.
     const char* searchedFrom = nullptr;
     const char* nextGate = nullptr;
     lines.visitFrom(first, [&](int index, const String& line) {
