@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "config/configuration.h"
 
@@ -90,6 +91,48 @@ int classifyWith(Parser& parser, const String& line, LineMatch& match) {
     return kind;
 }
 
+// Lines from the start of the output that a detection looks at before it searches the rest for
+// all parsers still in question at once.
+const int kEarlyLines = 4096;
+
+// Lets the gates' search of many lines know the output by a sample from its start.
+void fitToLines(RegexGateSet& gates, StringList& lines) {
+    if (lines.count() == 0) return;
+    const String& firstLine = *lines.at(0);
+    const char* from = firstLine.text() ? firstLine.text() : "";
+    size_t length = size_t(lines.regionOf(firstLine).end - from);
+    gates.fitBulkSearch(from, length < kBulkSampleLength ? length : kBulkSampleLength);
+}
+
+// Calls visit(index, line) for the lines in [first, end) that may hold one of the gates, until
+// it returns false. With bulk (when every pattern has a gate), the lines that lack them all are
+// passed over by searching the text they are stored in, many lines at a time; without, every
+// line is visited.
+template <typename Visit>
+void visitCandidateLines(const RegexGateSet& gates, bool bulk, StringList& lines, int first, int end, Visit visit) {
+    StringList::TextRegion region{nullptr, nullptr};
+    // What the last search of the region found: every gate that stands whole from searchedFrom
+    // on ends after nextGate.
+    const char* searchedFrom = nullptr;
+    const char* nextGate = nullptr;
+    lines.visitFrom(first, [&](int index, const String& line) {
+        if (index >= end) return false;
+        const char* text = line.text();
+        if (bulk && text) {
+            if (!within(text, region)) {
+                region = lines.regionOf(line);
+                searchedFrom = nullptr;
+            }
+            if (!searchedFrom || text < searchedFrom || text > nextGate) {
+                searchedFrom = text;
+                nextGate = gates.firstGate(text, region.end);
+            }
+            if (nextGate >= text + line.length()) return true;
+        }
+        return visit(index, line);
+    });
+}
+
 }  // namespace
 
 String ExpandPlaceholders(const String& command, const CaptureSlots& slots, const char* subject) {
@@ -148,34 +191,63 @@ int ClassifyLine(const char* parserName, const String& line, LineMatch& match) {
 void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
                          const std::function<bool(int, LineMatch&)>& matched) {
     Parser* parser = findParser(parserName ? parserName : "");
-    if (!parser || first >= lines.count()) return;
-    if (first < 0) first = 0;
-    bool bulk = parser->everyPatternGated;
-    if (bulk && first == 0) {
-        const String& firstLine = *lines.at(first);
-        const char* from = firstLine.text() ? firstLine.text() : "";
-        size_t length = size_t(lines.regionOf(firstLine).end - from);
-        parser->gates.fitBulkSearch(from, length < kBulkSampleLength ? length : kBulkSampleLength);
+    if (!parser) return;
+    if (first <= 0) fitToLines(parser->gates, lines);
+    visitCandidateLines(parser->gates, parser->everyPatternGated, lines, first, lines.count(),
+                        [&](int index, const String& line) {
+                            LineMatch match;
+                            return !classifyWith(*parser, line, match) || matched(index, match);
+                        });
+}
+
+void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& matching) {
+    struct Candidate {
+        Parser* parser;
+        bool found;
+    };
+    std::vector<Candidate> candidates;
+    for (int i = 0; i < names.count(); ++i) candidates.push_back(Candidate{findParser(names.at(i)->text()), false});
+    auto lookFor = [&lines](Candidate& candidate, int first, int end) {
+        visitCandidateLines(candidate.parser->gates, candidate.parser->everyPatternGated, lines, first, end,
+                            [&candidate](int, const String& line) {
+                                LineMatch match;
+                                candidate.found = classifyWith(*candidate.parser, line, match) != MatchNone;
+                                return !candidate.found;
+                            });
+    };
+    // Most parsers that match an output at all match near its start.
+    int early = lines.count() < kEarlyLines ? lines.count() : kEarlyLines;
+    for (Candidate& candidate : candidates) {
+        if (!candidate.parser) continue;
+        fitToLines(candidate.parser->gates, lines);
+        lookFor(candidate, 0, early);
     }
-    StringList::TextRegion region{nullptr, nullptr};
-    // What the last search of the region found: every gate that stands whole from searchedFrom
-    // on ends after nextGate.
-    const char* searchedFrom = nullptr;
-    const char* nextGate = nullptr;
-    lines.visitFrom(first, [&](int index, const String& line) {
-        const char* text = line.text();
-        if (bulk && text) {
-            if (!within(text, region)) {
-                region = lines.regionOf(line);
-                searchedFrom = nullptr;
-            }
-            if (!searchedFrom || text < searchedFrom || text > nextGate) {
-                searchedFrom = text;
-                nextGate = parser->gates.firstGate(text, region.end);
-            }
-            if (nextGate >= text + line.length()) return true;
+    // The others with gates for every pattern are searched for together: a line is classified
+    // only where a literal of one of them stands.
+    RegexGateSet united;
+    std::vector<Candidate*> together;
+    for (Candidate& candidate : candidates) {
+        if (!candidate.parser || candidate.found) continue;
+        if (candidate.parser->everyPatternGated && united.addGatesOf(candidate.parser->gates)) {
+            together.push_back(&candidate);
+        } else {
+            lookFor(candidate, early, lines.count());
         }
-        LineMatch match;
-        return !classifyWith(*parser, line, match) || matched(index, match);
-    });
+    }
+    if (!together.empty()) {
+        fitToLines(united, lines);
+        size_t left = together.size();
+        visitCandidateLines(united, true, lines, early, lines.count(), [&](int, const String& line) {
+            for (Candidate* candidate : together) {
+                LineMatch match;
+                if (candidate->found || !classifyWith(*candidate->parser, line, match)) continue;
+                candidate->found = true;
+                --left;
+            }
+            return left > 0;
+        });
+    }
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        if (candidates[i].found) matching.append(*names.at(int(i)));
+    }
 }

@@ -35,3 +35,8 @@ int ClassifyLine(const char* parserName, const String& line, LineMatch& match);
 // to the text, later runs (the next lines of a growing output) keep the fit.
 void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
                          const std::function<bool(int, LineMatch&)>& matched);
+
+// Appends to matching the names of those parsers among names that match at least one of the
+// lines, in the order of names. After a look at the start of the output, the parsers still in
+// question whose every pattern has a gate are searched for together, in one search of the text.
+void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& matching);

@@ -37,20 +37,11 @@ bool readOutputLines(const char* path) {
     return true;
 }
 
-bool classifiesAnyLine(const char* parser, StringList& lines) {
-    bool found = false;
-    ClassifyStoredLines(parser, lines, 0, [&found](int, LineMatch&) { return !(found = true); });
-    return found;
-}
-
 // The parsers that recognise at least one line; all of them, sorted, when none does.
 void findCandidateParsers(StringList& lines, StringList& candidates) {
     StringList names;
     ListParserNames(names);
-    for (int i = 0; i < names.count(); ++i) {
-        const String& name = *names.at(i);
-        if (classifiesAnyLine(name.text(), lines)) candidates.append(name);
-    }
+    FindParsersMatchingLines(names, lines, candidates);
     if (candidates.count() > 0) return;
     ShowMessage(hostMessage(MsgNoParserMatches));
     names.sortInto(candidates);

@@ -62,6 +62,23 @@ int RegexGateSet::add(const Regex& regex) {
     return int(gates_.size()) - 1;
 }
 
+bool RegexGateSet::addGatesOf(const RegexGateSet& other) {
+    std::vector<Gate> added;
+    for (const Gate& gate : other.gates_) {
+        auto same = [&gate](const Gate& kept) { return kept.literals == gate.literals && kept.folded == gate.folded; };
+        if (std::none_of(gates_.begin(), gates_.end(), same) && std::none_of(added.begin(), added.end(), same)) {
+            added.push_back(gate);
+        }
+    }
+    if (gates_.size() + added.size() > size_t(kMaxGates)) return false;
+    for (const Gate& gate : added) {
+        gates_.push_back(gate);
+        if (gate.pair >= 0) pairGates_ |= 1u << (gates_.size() - 1);
+    }
+    buildPairScans();
+    return true;
+}
+
 void RegexGateSet::buildPairScans() {
     // The scans point into the gates' bytes, which move whenever the gates grow.
     pairScans_.clear();

@@ -24,6 +24,9 @@ public:
     // none, its shortcuts are off, or the set is full. The gate is its most telling required
     // literal, or its required alternatives when each of them is longer.
     int add(const Regex& regex);
+    // Adds the gates of another set (an equal one is shared), so that one search looks for the
+    // gates of both; false, with none added, when they do not all fit.
+    bool addGatesOf(const RegexGateSet& other);
     // Bit i is set when the subject contains gate i.
     uint32_t passing(const char* begin, const char* end) const;
     // A place in [begin, end) where a gate stands whole and that every gate standing whole in

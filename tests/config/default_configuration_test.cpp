@@ -159,3 +159,35 @@ TEST_F(DefaultConfiguration, StoredLinesAreClassifiedInBulkAsOneByOne) {
     }
     RegexNeedleFinder::allowWide(true);
 }
+
+// Parser detection gives what classifying every line with every parser gives, whether a
+// parser's first matching line stands near the start of the output or far behind it.
+TEST_F(DefaultConfiguration, ParsersAreFoundWhereverTheirFirstMatchingLineStands) {
+    StringList parsers;
+    ListParserNames(parsers);
+    const char* lateLines[] = {"a.c(3) : error C2065: 'x': undeclared identifier",
+                               "  File \"tool.py\", line 7, in <module>", "make: *** [all] Error 2",
+                               "ValueError: bad value", "b.c:4:5: warning: unused", ""};
+    for (const char* late : lateLines) {
+        for (int at : {3, 5000, 9999}) {
+            StringList lines;
+            for (int i = 0; i < 10000; ++i) {
+                std::string filler = i == at ? late : "[ 42%] Building C object: nothing to see " + std::to_string(i);
+                lines.appendText(filler.c_str(), int(filler.size()));
+            }
+            StringList expected;
+            for (int p = 0; p < parsers.count(); ++p) {
+                for (int i = 0; i < lines.count(); ++i) {
+                    LineMatch match;
+                    if (!ClassifyLine(parsers.at(p)->text(), *lines.at(i), match)) continue;
+                    expected.append(*parsers.at(p));
+                    break;
+                }
+            }
+            StringList found;
+            FindParsersMatchingLines(parsers, lines, found);
+            ASSERT_EQ(found.count(), expected.count()) << late << " at " << at;
+            for (int i = 0; i < found.count(); ++i) EXPECT_STREQ(found.at(i)->text(), expected.at(i)->text());
+        }
+    }
+}
