@@ -64,8 +64,6 @@ String& String::operator=(const String& other) {
     return *this;
 }
 
-String::~String() { dropBuffer(); }
-
 void String::allocateFor(int n) {
     char* fresh = new char[grownCapacity(n)];
     dropBuffer();

@@ -15,7 +15,8 @@ public:
     // of its own when it must grow. The text may already lie in the storage.
     static String inStorage(char* storage, const char* text, int length);
     String& operator=(const String& other);
-    virtual ~String();
+    // Inline, as a million stored lines are destroyed at once when the output is replaced.
+    virtual ~String() { dropBuffer(); }
 
     const char* text() const { return buffer_; }
     // For writing straight into the buffer after prepare(n); call updateLength() afterwards.
