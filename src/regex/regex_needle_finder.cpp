@@ -91,6 +91,27 @@ __attribute__((target("avx2"), always_inline)) inline __m256i windowsAt(const ui
     return found;
 }
 
+// The first block of 32 places from place on, before stop, where a needle's window may stand,
+// with the needles' bits per place in found; stop when there is none. A loop of its own without
+// calls, so that the lookup tables stay in registers.
+__attribute__((target("avx2"), noinline)) size_t nextCandidateBlock(const uint8_t* text, size_t place, size_t stop,
+                                                                    const uint8_t (*low)[32], const uint8_t (*high)[32],
+                                                                    uint8_t* found) {
+    WindowTables tables;
+    for (uint32_t k = 0; k < RegexNeedleFinder::kWindow; ++k) {
+        tables.low[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(low[k]));
+        tables.high[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(high[k]));
+    }
+    for (; place < stop; place += 32) {
+        __m256i windows = windowsAt(text + place, tables);
+        if (uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(windows, _mm256_setzero_si256()))) != ~0u) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(found), windows);
+            return place;
+        }
+    }
+    return stop;
+}
+
 }  // namespace
 
 bool RegexNeedleFinder::prepare(const std::vector<Needle>& needles, const uint8_t* sample, size_t sampleLength) {
@@ -123,50 +144,49 @@ bool RegexNeedleFinder::prepare(const std::vector<Needle>& needles, const uint8_
     return true;
 }
 
-__attribute__((target("avx2"))) const uint8_t* RegexNeedleFinder::first(const uint8_t* begin,
-                                                                        const uint8_t* end) const {
-    if (!ready_) return end;
-    WindowTables tables;
-    for (uint32_t k = 0; k < kWindow; ++k) {
-        tables.low[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(low_[k]));
-        tables.high[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(high_[k]));
-    }
-    size_t length = size_t(end - begin);
-    size_t best = length;  // the first start found so far
-    // The places from block on (at place in the text) where a needle's window may stand are
-    // compared in full; a start before the best one found so far replaces it.
-    auto lookAt = [&](const uint8_t* block, size_t place) __attribute__((target("avx2"))) {
-        __m256i windows = windowsAt(block, tables);
-        uint32_t places = ~uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(windows, _mm256_setzero_si256())));
-        if (!places) return;
-        alignas(32) uint8_t needlesAt[32];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(needlesAt), windows);
-        for (; places; places &= places - 1) {
-            size_t at = place + size_t(__builtin_ctz(places));
-            for (uint32_t bits = needlesAt[at - place]; bits; bits &= bits - 1) {
-                const Known& known = known_[__builtin_ctz(bits)];
-                if (at < known.window) continue;
-                size_t start = at - known.window;
-                if (start < best && start + known.needle.length <= length &&
-                    std::memcmp(begin + start, known.needle.bytes, known.needle.length) == 0) {
-                    best = start;
-                }
+size_t RegexNeedleFinder::firstWhole(const uint8_t* needlesAt, size_t place, const uint8_t* text, size_t length,
+                                     size_t best) const {
+    for (size_t offset = 0; offset < 32; ++offset) {
+        size_t at = place + offset;
+        for (uint32_t bits = needlesAt[offset]; bits; bits &= bits - 1) {
+            const Known& known = known_[__builtin_ctz(bits)];
+            if (at < known.window) continue;
+            size_t start = at - known.window;
+            if (start < best && start + known.needle.length <= length &&
+                std::memcmp(text + start, known.needle.bytes, known.needle.length) == 0) {
+                best = start;
             }
         }
-    };
-    // A window lies up to furthestWindow_ bytes into its needle: places are looked at until none
+    }
+    return best;
+}
+
+const uint8_t* RegexNeedleFinder::first(const uint8_t* begin, const uint8_t* end) const {
+    if (!ready_) return end;
+    size_t length = size_t(end - begin);
+    size_t best = length;  // the first start found so far
+    // Blocks of 32 places are read whole from the text while their reads stay inside it. A
+    // window lies up to furthestWindow_ bytes into its needle: places are looked at until none
     // of them can belong to a start before the best one.
     const size_t reach = 32 + kWindow - 1;
+    const size_t wholeBlocks = length >= reach ? (length - reach) / 32 * 32 + 32 : 0;
+    uint8_t needlesAt[32];
     size_t place = 0;
-    for (; place + reach <= length; place += 32) {
-        if (place > best + furthestWindow_) return begin + best;
-        lookAt(begin + place, place);
+    for (;;) {
+        size_t stop = best + furthestWindow_ + 1 < wholeBlocks ? best + furthestWindow_ + 1 : wholeBlocks;
+        place = nextCandidateBlock(begin, place, stop, low_, high_, needlesAt);
+        if (place >= stop) break;
+        best = firstWhole(needlesAt, place, begin, length, best);
+        place += 32;
     }
+    if (place < wholeBlocks) return begin + best;
     // The last places (fewer than reach), from a copy with room behind it for the wide reads.
-    alignas(32) uint8_t padded[2 * reach + 32] = {};
+    uint8_t padded[2 * reach + 32] = {};
     std::memcpy(padded, begin + place, length - place);
     for (size_t copied = 0; place + copied < length && place + copied <= best + furthestWindow_; copied += 32) {
-        lookAt(padded + copied, place + copied);
+        if (nextCandidateBlock(padded, copied, copied + 1, low_, high_, needlesAt) == copied) {
+            best = firstWhole(needlesAt, place + copied, begin, length, best);
+        }
     }
     return begin + best;
 }
