@@ -10,6 +10,7 @@
 #include "build/build_session.h"
 #include "build/output_window.h"
 #include "config/command_resolution.h"
+#include "foundation/byte_search.h"
 #include "platform/platform.h"
 
 namespace {
@@ -50,23 +51,11 @@ void blankControlBytes(char* text, int length) {
     }
 }
 
-// The first CR or LF from p on, or limit; both are looked for in one pass, sixteen bytes at a
-// time, as lines are short.
+// The first CR or LF from p on, or limit.
 const unsigned char* findLineEnd(const unsigned char* p, const unsigned char* limit) {
-#if defined(__SSE2__)
-    const __m128i lineFeed = _mm_set1_epi8(char(kLineFeed));
-    const __m128i carriageReturn = _mm_set1_epi8(char(kCarriageReturn));
-    for (; limit - p >= 16; p += 16) {
-        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        unsigned ends = unsigned(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, lineFeed), _mm_cmpeq_epi8(block, carriageReturn))));
-        if (ends) return p + __builtin_ctz(ends);
-    }
-#endif
-    for (; p < limit; ++p) {
-        if (*p == kLineFeed || *p == kCarriageReturn) return p;
-    }
-    return limit;
+    return reinterpret_cast<const unsigned char*>(findEitherByte(reinterpret_cast<const char*>(p),
+                                                                 reinterpret_cast<const char*>(limit),
+                                                                 char(kLineFeed), char(kCarriageReturn)));
 }
 
 // Stores a line, control bytes turned into blanks; it is classified later, many lines at a

@@ -1,6 +1,5 @@
 #include "config/command_resolution.h"
 
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -61,11 +60,6 @@ Parser* findParser(const char* name) {
 // The text that the bulk search of a parser's gates is fitted to, from the first line on.
 const size_t kBulkSampleLength = 64 << 10;
 
-bool within(const char* text, const StringList::TextRegion& region) {
-    uintptr_t address = reinterpret_cast<uintptr_t>(text);
-    return address >= reinterpret_cast<uintptr_t>(region.begin) && address < reinterpret_cast<uintptr_t>(region.end);
-}
-
 int classifyWith(Parser& parser, const String& line, LineMatch& match) {
     if (!line.text()) return MatchNone;
     CaptureSlots slots;
@@ -119,7 +113,7 @@ void visitCandidateLines(const RegexGateSet& gates, bool bulk, StringList& lines
         if (index >= end) return false;
         const char* text = line.text();
         if (bulk && text) {
-            if (!within(text, region)) {
+            if (!region.holds(text)) {
                 region = lines.regionOf(line);
                 searchedFrom = nullptr;
             }

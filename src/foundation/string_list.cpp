@@ -1,14 +1,11 @@
 #include "foundation/string_list.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "foundation/byte_search.h"
 
 namespace {
 
@@ -37,22 +34,6 @@ int compareEntries(const void* a, const void* b) {
 
 bool contains(const char* text, size_t length, char byte) { return length > 0 && std::memchr(text, byte, length); }
 
-// The offset of the first line feed in text[from, end), end when there is none. Lines are short,
-// so an inline scan beats a call of memchr for each.
-size_t findLineFeed(const char* text, size_t from, size_t end) {
-#if defined(__SSE2__)
-    const __m128i lineFeed = _mm_set1_epi8('\n');
-    for (; from + 16 <= end; from += 16) {
-        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from));
-        unsigned found = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lineFeed)));
-        if (found) return from + size_t(__builtin_ctz(found));
-    }
-#endif
-    for (; from < end; ++from) {
-        if (text[from] == '\n') return from;
-    }
-    return end;
-}
 
 }  // namespace
 
@@ -112,12 +93,11 @@ void StringList::clear() {
 StringList::TextRegion StringList::regionOf(const String& element) const {
     const char* text = element.text();
     if (!text) return TextRegion{nullptr, nullptr};
-    uintptr_t address = reinterpret_cast<uintptr_t>(text);
     for (const TextChunk* chunk = chunks_; chunk; chunk = chunk->next) {
         const char* begin = static_cast<const char*>(chunk->memory.memory);
         size_t used = chunk == chunks_ ? static_cast<size_t>(freeText_ - begin) : chunk->used;
-        uintptr_t first = reinterpret_cast<uintptr_t>(begin);
-        if (address >= first && address < first + used) return TextRegion{begin, begin + used};
+        TextRegion region{begin, begin + used};
+        if (region.holds(text)) return region;
     }
     return TextRegion{text, text + element.length() + 1};
 }
@@ -150,7 +130,9 @@ bool StringList::loadLines(const char* path) {
         mayHoldZero = mayHoldZero || contains(freeText_ + pending, got, 0);
         size_t filled = pending + got;  // the bytes read from the free text on
         size_t searched = pending;      // the pending bytes hold no line end
-        for (size_t lineFeed; (lineFeed = findLineFeed(freeText_, searched, filled)) < filled;) {
+        for (const char* found; (found = findEitherByte(freeText_ + searched, freeText_ + filled, '\n', '\n')) <
+                                freeText_ + filled;) {
+            size_t lineFeed = static_cast<size_t>(found - freeText_);
             size_t length = lineFeed;
 #ifdef _WIN32
             // The text mode of the C runtime turns CR LF into a line end.

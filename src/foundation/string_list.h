@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "foundation/bulk_memory.h"
 #include "foundation/list.h"
 #include "foundation/text_string.h"
@@ -30,6 +32,11 @@ public:
     struct TextRegion {
         const char* begin;
         const char* end;
+        // Compared as addresses, as the text may lie in another block altogether.
+        bool holds(const char* text) const {
+            uintptr_t address = reinterpret_cast<uintptr_t>(text);
+            return address >= reinterpret_cast<uintptr_t>(begin) && address < reinterpret_cast<uintptr_t>(end);
+        }
     };
     TextRegion regionOf(const String& element) const;
 
