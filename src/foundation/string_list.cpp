@@ -23,6 +23,8 @@ const size_t kLeastRead = 16 << 10;
 // Room kept behind what is read: the zero after the last line, and one byte for each piece
 // cut from a line in place (a block read holds fewer than eight pieces).
 const size_t kReadSlack = 8;
+// Line ends found at a time before their lines are stored.
+const size_t kLineFeedBatch = 256;
 
 // Line texts are carved from chunks that grow from 4 KiB to bulk blocks; a text longer than
 // this gets a buffer of its own, so that no chunk is wasted much.
@@ -59,7 +61,7 @@ void StringList::makeTextRoom(size_t needed, size_t kept) {
     nextChunkSize_ = nextChunkSize_ * 4 < kBulkBlockSize / 8 ? nextChunkSize_ * 4 : kBulkBlockSize;
 }
 
-void StringList::appendFreeText(int length, size_t span) {
+inline void StringList::appendFreeText(int length, size_t span) {
     freeText_[length] = 0;
     appendMade([this, length] { return String::inStorage(freeText_, freeText_, length); });
     size_t used = span > static_cast<size_t>(length) ? span : static_cast<size_t>(length) + 1;
@@ -130,23 +132,38 @@ bool StringList::loadLines(const char* path) {
         mayHoldZero = mayHoldZero || contains(freeText_ + pending, got, 0);
         size_t filled = pending + got;  // the bytes read from the free text on
         size_t searched = pending;      // the pending bytes hold no line end
-        for (const char* found; (found = findEitherByte(freeText_ + searched, freeText_ + filled, '\n', '\n')) <
-                                freeText_ + filled;) {
-            size_t lineFeed = static_cast<size_t>(found - freeText_);
-            size_t length = lineFeed;
+        while (searched < filled) {
+            // The line ends of a stretch are found first, then the lines are stored one after
+            // another: the offsets count from the free text as it was when they were found.
+            uint32_t lineFeeds[kLineFeedBatch + 64];
+            size_t stretch = 0;
+            size_t found = collectByteOffsets(freeText_ + searched, freeText_ + filled, '\n', lineFeeds,
+                                              kLineFeedBatch, &stretch);
+            const char* base = freeText_ + searched;
+            searched += stretch;
+            for (size_t i = 0; i < found; ++i) {
+                size_t lineFeed = static_cast<size_t>(base + lineFeeds[i] - freeText_);
+                size_t length = lineFeed;
 #ifdef _WIN32
-            // The text mode of the C runtime turns CR LF into a line end.
-            if (length > 0 && freeText_[length - 1] == '\r') --length;
+                // The text mode of the C runtime turns CR LF into a line end.
+                if (length > 0 && freeText_[length - 1] == '\r') --length;
 #endif
-            for (; length > kPieceLength; length -= kPieceLength, lineFeed -= kPieceLength) {
-                cutPiece(filled, mayHoldZero);
-                filled -= kPieceLength;
+                bool cut = length > kPieceLength;
+                for (; length > kPieceLength; length -= kPieceLength, lineFeed -= kPieceLength) {
+                    cutPiece(filled, mayHoldZero);
+                    filled -= kPieceLength;
+                }
+                // A zero byte ends the text of its line.
+                if (mayHoldZero) length = strnlen(freeText_, length);
+                appendFreeText(static_cast<int>(length), lineFeed + 1);
+                filled -= lineFeed + 1;
+                searched -= lineFeed + 1;
+                // Cutting moved the bytes behind the piece, and with them the line ends found.
+                if (cut) {
+                    searched = 0;
+                    break;
+                }
             }
-            // A zero byte ends the text of its line.
-            if (mayHoldZero) length = strnlen(freeText_, length);
-            appendFreeText(static_cast<int>(length), lineFeed + 1);
-            filled -= lineFeed + 1;
-            searched = 0;
         }
         // A line known to be longer than a piece gives one; one of just a piece's length may
         // still end at the next byte.

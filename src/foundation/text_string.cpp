@@ -17,8 +17,6 @@ bool resolvePiece(int textLength, int& start, int& count) {
 
 }  // namespace
 
-String::String() : buffer_(nullptr), length_(0), capacity_(0) {}
-
 String::String(const char* text) {
     length_ = static_cast<int>(std::strlen(text));
     capacity_ = length_ + 16;
@@ -30,22 +28,6 @@ String::String(const char* text, int length) : length_(length), capacity_(length
     buffer_ = new char[capacity_];
     std::memcpy(buffer_, text, length);
     buffer_[length] = 0;
-}
-
-String String::inStorage(char* storage, const char* text, int length) {
-    String kept;
-    if (storage != text) std::memcpy(storage, text, length);
-    storage[length] = 0;
-    kept.buffer_ = storage;
-    kept.length_ = length;
-    kept.capacity_ = -(length + 1);
-    return kept;
-}
-
-String::String(String&& other) noexcept : buffer_(other.buffer_), length_(other.length_), capacity_(other.capacity_) {
-    other.buffer_ = nullptr;
-    other.length_ = 0;
-    other.capacity_ = 0;
 }
 
 String::String(const String& other) {

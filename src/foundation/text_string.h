@@ -1,19 +1,33 @@
 #pragma once
 
+#include <cstring>
+
 // The one text type of the plug-in: an owned, zero-terminated single-byte buffer.
 // Positions are signed; negative ones count from the end, out-of-range ones are clamped.
 class String {
 public:
-    String();
+    String() : buffer_(nullptr), length_(0), capacity_(0) {}
     explicit String(const char* text);
     // The first length bytes of text, with no room to spare: for texts that are kept as they are.
     String(const char* text, int length);
     String(const String& other);
-    String(String&& other) noexcept;
+    String(String&& other) noexcept : buffer_(other.buffer_), length_(other.length_), capacity_(other.capacity_) {
+        other.buffer_ = nullptr;
+        other.length_ = 0;
+        other.capacity_ = 0;
+    }
     // A copy of length bytes of text placed in storage (length + 1 bytes) that another owner
     // keeps for as long as the string lives: the string never frees it, and moves to a buffer
     // of its own when it must grow. The text may already lie in the storage.
-    static String inStorage(char* storage, const char* text, int length);
+    static String inStorage(char* storage, const char* text, int length) {
+        String kept;
+        if (storage != text) std::memcpy(storage, text, size_t(length));
+        storage[length] = 0;
+        kept.buffer_ = storage;
+        kept.length_ = length;
+        kept.capacity_ = -(length + 1);
+        return kept;
+    }
     String& operator=(const String& other);
     // Inline, as a million stored lines are destroyed at once when the output is replaced.
     virtual ~String() { dropBuffer(); }

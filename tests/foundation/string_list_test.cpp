@@ -125,6 +125,7 @@ TEST(StringListFiles, LinesCrossingTheReadBlocksLoadAsTheyStand) {
     }
     bytes += std::string((1 << 20) - 1, 'p') + "\n";       // exactly one piece
     bytes += std::string((2 << 20) + 5, 'q') + "\n";       // two pieces and a rest
+    for (int i = 0; i < 300; ++i) bytes += "short " + std::to_string(i) + "\n";  // found with the long line's end
     bytes += std::string(1 << 20, 's') + std::string(1, '\0') + "cut\n";  // a zero in the second piece
     bytes += std::string((1 << 20) + 3, 'r');             // no line end at all
     TemporaryDirectory directory;
