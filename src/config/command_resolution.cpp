@@ -113,6 +113,13 @@ void visitCandidateLines(const RegexGateSet& gates, bool bulk, StringList& lines
         if (index >= end) return false;
         const char* text = line.text();
         if (bulk && text) {
+            // Most lines lie before the gate last found, in the stretch searched; compared as
+            // addresses, as the text may lie in another block.
+            uintptr_t address = reinterpret_cast<uintptr_t>(text);
+            if (address >= reinterpret_cast<uintptr_t>(searchedFrom) &&
+                address + uintptr_t(line.length()) <= reinterpret_cast<uintptr_t>(nextGate)) {
+                return true;
+            }
             if (!region.holds(text)) {
                 region = lines.regionOf(line);
                 searchedFrom = nullptr;
