@@ -92,11 +92,12 @@ __attribute__((target("avx2"), always_inline)) inline __m256i windowsAt(const ui
 }
 
 // The first block of 32 places from place on, before stop, where a needle's window may stand,
-// with the needles' bits per place in found; stop when there is none. A loop of its own without
+// with the needles' bits per place in found and the places that have any in *places; stop when
+// there is none. A loop of its own without
 // calls, so that the lookup tables stay in registers.
 __attribute__((target("avx2"), noinline)) size_t nextCandidateBlock(const uint8_t* text, size_t place, size_t stop,
                                                                     const uint8_t (*low)[32], const uint8_t (*high)[32],
-                                                                    uint8_t* found) {
+                                                                    uint8_t* found, uint32_t* places) {
     WindowTables tables;
     for (uint32_t k = 0; k < RegexNeedleFinder::kWindow; ++k) {
         tables.low[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(low[k]));
@@ -104,8 +105,10 @@ __attribute__((target("avx2"), noinline)) size_t nextCandidateBlock(const uint8_
     }
     for (; place < stop; place += 32) {
         __m256i windows = windowsAt(text + place, tables);
-        if (uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(windows, _mm256_setzero_si256()))) != ~0u) {
+        uint32_t empty = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(windows, _mm256_setzero_si256())));
+        if (empty != ~0u) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(found), windows);
+            *places = ~empty;
             return place;
         }
     }
@@ -144,9 +147,10 @@ bool RegexNeedleFinder::prepare(const std::vector<Needle>& needles, const uint8_
     return true;
 }
 
-size_t RegexNeedleFinder::firstWhole(const uint8_t* needlesAt, size_t place, const uint8_t* text, size_t length,
-                                     size_t best) const {
-    for (size_t offset = 0; offset < 32; ++offset) {
+size_t RegexNeedleFinder::firstWhole(const uint8_t* needlesAt, uint32_t places, size_t place, const uint8_t* text,
+                                     size_t length, size_t best) const {
+    for (; places; places &= places - 1) {
+        size_t offset = size_t(__builtin_ctz(places));
         size_t at = place + offset;
         for (uint32_t bits = needlesAt[offset]; bits; bits &= bits - 1) {
             const Known& known = known_[__builtin_ctz(bits)];
@@ -171,12 +175,13 @@ const uint8_t* RegexNeedleFinder::first(const uint8_t* begin, const uint8_t* end
     const size_t reach = 32 + kWindow - 1;
     const size_t wholeBlocks = length >= reach ? (length - reach) / 32 * 32 + 32 : 0;
     uint8_t needlesAt[32];
+    uint32_t places = 0;
     size_t place = 0;
     for (;;) {
         size_t stop = best + furthestWindow_ + 1 < wholeBlocks ? best + furthestWindow_ + 1 : wholeBlocks;
-        place = nextCandidateBlock(begin, place, stop, low_, high_, needlesAt);
+        place = nextCandidateBlock(begin, place, stop, low_, high_, needlesAt, &places);
         if (place >= stop) break;
-        best = firstWhole(needlesAt, place, begin, length, best);
+        best = firstWhole(needlesAt, places, place, begin, length, best);
         place += 32;
     }
     if (place < wholeBlocks) return begin + best;
@@ -184,8 +189,8 @@ const uint8_t* RegexNeedleFinder::first(const uint8_t* begin, const uint8_t* end
     uint8_t padded[2 * reach + 32] = {};
     std::memcpy(padded, begin + place, length - place);
     for (size_t copied = 0; place + copied < length && place + copied <= best + furthestWindow_; copied += 32) {
-        if (nextCandidateBlock(padded, copied, copied + 1, low_, high_, needlesAt) == copied) {
-            best = firstWhole(needlesAt, place + copied, begin, length, best);
+        if (nextCandidateBlock(padded, copied, copied + 1, low_, high_, needlesAt, &places) == copied) {
+            best = firstWhole(needlesAt, places, place + copied, begin, length, best);
         }
     }
     return begin + best;

@@ -39,9 +39,10 @@ private:
     alignas(32) uint8_t low_[kWindow][32] = {};
     alignas(32) uint8_t high_[kWindow][32] = {};
     // The first start before best of a needle whose window may stand at one of the 32 places
-    // from place on (needlesAt holds the needles' bits per place), compared in full with the
-    // text; best when there is none.
-    size_t firstWhole(const uint8_t* needlesAt, size_t place, const uint8_t* text, size_t length, size_t best) const;
+    // from place on (needlesAt holds the needles' bits per place, places the places that have
+    // any), compared in full with the text; best when there is none.
+    size_t firstWhole(const uint8_t* needlesAt, uint32_t places, size_t place, const uint8_t* text, size_t length,
+                      size_t best) const;
     Known known_[kMaxNeedles] = {};
     size_t count_ = 0;
     uint32_t furthestWindow_ = 0;
