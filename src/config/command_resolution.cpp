@@ -98,38 +98,55 @@ void fitToLines(RegexGateSet& gates, StringList& lines) {
     gates.fitBulkSearch(from, length < kBulkSampleLength ? length : kBulkSampleLength);
 }
 
+// Tells, of lines stored one after another, which may hold one of the gates: the text they are
+// stored in is searched many lines at a time, and a line before the gate found last is passed
+// over with one comparison. Addresses are compared as numbers, as a text may lie in another
+// block.
+class CandidateLineFilter {
+public:
+    CandidateLineFilter(const RegexGateSet& gates, StringList& lines) : gates_(gates), lines_(lines) {}
+
+    // True for a line that certainly holds no gate, known without a search.
+    bool passesOver(const String& line) const {
+        uintptr_t address = reinterpret_cast<uintptr_t>(line.text());
+        return address >= searchedFrom_ && address + uintptr_t(line.length()) <= nextGate_;
+    }
+    // Whether the line may hold a gate; searches on from the line when the last search does not
+    // tell.
+    __attribute__((noinline)) bool mayHoldGate(const String& line) {
+        const char* text = line.text();
+        if (!text) return true;
+        uintptr_t address = reinterpret_cast<uintptr_t>(text);
+        if (!region_.holds(text)) {
+            region_ = lines_.regionOf(line);
+            searchedFrom_ = 0;
+        }
+        if (!searchedFrom_ || address < searchedFrom_ || address > nextGate_) {
+            searchedFrom_ = address;
+            nextGate_ = reinterpret_cast<uintptr_t>(gates_.firstGate(text, region_.end));
+        }
+        return nextGate_ < address + uintptr_t(line.length());
+    }
+
+private:
+    const RegexGateSet& gates_;
+    StringList& lines_;
+    StringList::TextRegion region_{nullptr, nullptr};
+    // What the last search of the region found: every gate that stands whole from searchedFrom_
+    // on ends after nextGate_.
+    uintptr_t searchedFrom_ = 0;
+    uintptr_t nextGate_ = 0;
+};
+
 // Calls visit(index, line) for the lines in [first, end) that may hold one of the gates, until
 // it returns false. With bulk (when every pattern has a gate), the lines that lack them all are
-// passed over by searching the text they are stored in, many lines at a time; without, every
-// line is visited.
+// passed over by searching the text they are stored in; without, every line is visited.
 template <typename Visit>
 void visitCandidateLines(const RegexGateSet& gates, bool bulk, StringList& lines, int first, int end, Visit visit) {
-    StringList::TextRegion region{nullptr, nullptr};
-    // What the last search of the region found: every gate that stands whole from searchedFrom
-    // on ends after nextGate.
-    const char* searchedFrom = nullptr;
-    const char* nextGate = nullptr;
+    CandidateLineFilter filter(gates, lines);
     lines.visitFrom(first, [&](int index, const String& line) {
         if (index >= end) return false;
-        const char* text = line.text();
-        if (bulk && text) {
-            // Most lines lie before the gate last found, in the stretch searched; compared as
-            // addresses, as the text may lie in another block.
-            uintptr_t address = reinterpret_cast<uintptr_t>(text);
-            if (address >= reinterpret_cast<uintptr_t>(searchedFrom) &&
-                address + uintptr_t(line.length()) <= reinterpret_cast<uintptr_t>(nextGate)) {
-                return true;
-            }
-            if (!region.holds(text)) {
-                region = lines.regionOf(line);
-                searchedFrom = nullptr;
-            }
-            if (!searchedFrom || text < searchedFrom || text > nextGate) {
-                searchedFrom = text;
-                nextGate = gates.firstGate(text, region.end);
-            }
-            if (nextGate >= text + line.length()) return true;
-        }
+        if (bulk && (filter.passesOver(line) || !filter.mayHoldGate(line))) return true;
         return visit(index, line);
     });
 }
