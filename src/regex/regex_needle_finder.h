@@ -5,13 +5,15 @@
 #include <vector>
 
 // Finds the first of up to eight byte strings in a long text, all in one pass: each string is
-// known by four adjacent bytes of it (its window), and one table lookup per nibble tells for
-// every place of the text at once which strings' windows may stand there. Only those places
-// are compared in full. Works where the processor has the wide (AVX2) instructions.
+// known by four adjacent bytes of it (its window), and table lookups tell for every place of
+// the text at once which strings' windows may stand there. Only those places are compared in
+// full. Works where the processor has the wide (AVX2) instructions, which look up a byte by its
+// nibbles; where it has the widest ones (AVX-512 VBMI), a byte is looked up whole.
 class RegexNeedleFinder {
 public:
     static const size_t kMaxNeedles = 8;
     static const uint32_t kWindow = 4;
+    static const size_t kBlock = 64;  // places looked at together
 
     struct Needle {
         const uint8_t* bytes;  // kept by the caller for as long as the finder is used
@@ -26,8 +28,10 @@ public:
     // The first start in [begin, end) where a needle stands whole; end when none does.
     const uint8_t* first(const uint8_t* begin, const uint8_t* end) const;
 
-    // For tests: whether the wide instructions may be used where the processor has them.
+    // For tests: whether the wide instructions, and the lookup of whole bytes, may be used where
+    // the processor has them.
     static void allowWide(bool allowed);
+    static void allowByteLookup(bool allowed);
 
 private:
     struct Known {
@@ -38,13 +42,19 @@ private:
     // halves of a wide register. Bit i stands for needle i.
     alignas(32) uint8_t low_[kWindow][32] = {};
     alignas(32) uint8_t high_[kWindow][32] = {};
-    // The first start before best of a needle whose window may stand at one of the 32 places
+    // The same by the byte's low seven bits.
+    alignas(64) uint8_t byteLookup_[kWindow][128] = {};
+    // The first block from place on, before stop, where a needle's window may stand (see the
+    // kernels); stop when there is none.
+    size_t nextCandidates(const uint8_t* text, size_t place, size_t stop, uint8_t* needlesAt, uint64_t* places) const;
+    // The first start before best of a needle whose window may stand at one of the kBlock places
     // from place on (needlesAt holds the needles' bits per place, places the places that have
     // any), compared in full with the text; best when there is none.
-    size_t firstWhole(const uint8_t* needlesAt, uint32_t places, size_t place, const uint8_t* text, size_t length,
+    size_t firstWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text, size_t length,
                       size_t best) const;
     Known known_[kMaxNeedles] = {};
     size_t count_ = 0;
     uint32_t furthestWindow_ = 0;
+    bool byBytes_ = false;
     bool ready_ = false;
 };

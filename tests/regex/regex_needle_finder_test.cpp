@@ -30,34 +30,42 @@ TEST(RegexNeedleFinder, TakesAtMostEightNeedles) {
 }
 
 // Every text length across the wide blocks and the padded tail, a needle at every start: the
-// first whole needle is found, and one cut off by the end is not.
+// first whole needle is found, and one cut off by the end is not; with bytes looked up by their
+// nibbles and whole (where the top bit of a byte is not looked at, so that 'i' and 0xE9 meet).
 TEST(RegexNeedleFinder, FindsTheFirstWholeNeedleAtEveryPlace) {
     // The sample makes the long needle's leading windows common, so it is known by a later one.
     const std::string sample = "abcdabcdefgabcdefgh:abcdefghijklmnopqrstu:abcdefghijkl";
     const std::vector<std::vector<std::string>> sets = {
-        {"ab"}, {"xyz"}, {"wxyz"}, {"abcdefghijklmnopqrstu"}, {"ab", "xyz", "wxyz", "abcdefghijklmnopqrstu", "q:"}};
-    std::mt19937 random(7);
-    for (const std::vector<std::string>& strings : sets) {
-        RegexNeedleFinder finder;
-        if (!finder.prepare(needlesOf(strings), reinterpret_cast<const uint8_t*>(sample.data()), sample.size())) {
-            GTEST_SKIP() << "no wide instructions";
-        }
-        for (size_t length = 0; length <= 130; ++length) {
-            for (size_t at = 0; at <= length; ++at) {
-                const std::string& needle = strings[at % strings.size()];
-                // Filler with the needles' own bytes here and there, so that near misses occur.
-                std::string text;
-                for (size_t i = 0; i < length; ++i) text += random() % 4 ? '.' : "abxyzw:q"[random() % 8];
-                text.replace(at, std::min(needle.size(), length - at), needle, 0, std::min(needle.size(), length - at));
-                size_t expected = length;
-                for (const std::string& s : strings) expected = std::min(expected, std::min(text.find(s), length));
-                // An exact-size copy, so that a read past the end is caught.
-                std::unique_ptr<uint8_t[]> bytes(new uint8_t[length]);
-                std::memcpy(bytes.get(), text.data(), length);
-                const uint8_t* found = finder.first(bytes.get(), bytes.get() + length);
-                ASSERT_EQ(size_t(found - bytes.get()), expected)
-                    << "needle " << needle << " at " << at << " of " << length << " in " << text;
+        {"ab"},        {"xyz"}, {"wxyz"}, {"abcdefghijklmnopqrstu"}, {"ab", "xyz", "wxyz", "abcdefghijklmnopqrstu", "q:"},
+        {"\xE9t\xE9", "iti"}};
+    const char filler[] = "abxyzw:qit\xE9";
+    for (bool byBytes : {true, false}) {
+        RegexNeedleFinder::allowByteLookup(byBytes);
+        std::mt19937 random(7);
+        for (const std::vector<std::string>& strings : sets) {
+            RegexNeedleFinder finder;
+            if (!finder.prepare(needlesOf(strings), reinterpret_cast<const uint8_t*>(sample.data()), sample.size())) {
+                RegexNeedleFinder::allowByteLookup(true);
+                GTEST_SKIP() << "no wide instructions";
+            }
+            for (size_t length = 0; length <= 200; ++length) {
+                for (size_t at = 0; at <= length; ++at) {
+                    const std::string& needle = strings[at % strings.size()];
+                    // Filler with the needles' own bytes here and there, so that near misses occur.
+                    std::string text;
+                    for (size_t i = 0; i < length; ++i) text += random() % 4 ? '.' : filler[random() % (sizeof filler - 1)];
+                    text.replace(at, std::min(needle.size(), length - at), needle, 0, std::min(needle.size(), length - at));
+                    size_t expected = length;
+                    for (const std::string& s : strings) expected = std::min(expected, std::min(text.find(s), length));
+                    // An exact-size copy, so that a read past the end is caught.
+                    std::unique_ptr<uint8_t[]> bytes(new uint8_t[length]);
+                    std::memcpy(bytes.get(), text.data(), length);
+                    const uint8_t* found = finder.first(bytes.get(), bytes.get() + length);
+                    ASSERT_EQ(size_t(found - bytes.get()), expected)
+                        << "needle " << needle << " at " << at << " of " << length << " in " << text << (byBytes ? " by bytes" : "");
+                }
             }
         }
     }
+    RegexNeedleFinder::allowByteLookup(true);
 }
