@@ -29,34 +29,7 @@ inline const char* findEitherByte(const char* p, const char* limit, char a, char
 // once at least most of them are found (offsets must have room for most + 64) and sets *searched
 // to the offset it looked up to. The places of a block of 64 are written without a branch per
 // place, so that a text of many short lines costs no mispredicted branch for each line.
-inline size_t collectByteOffsets(const char* begin, const char* end, char byte, uint32_t* offsets, size_t most,
-                                 size_t* searched) {
-    size_t count = 0;
-    size_t at = 0;
-    size_t length = size_t(end - begin);
-#if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi8(byte);
-    for (; length - at >= 64 && count < most; at += 64) {
-        uint64_t places = 0;
-        for (int part = 0; part < 4; ++part) {
-            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + at + 16 * part));
-            places |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)))) << (16 * part);
-        }
-        // Two places per block cover lines of 32 bytes and more, without a branch: a place
-        // written for an empty word is not counted, and is overwritten.
-        const uint64_t last = uint64_t(1) << 63;
-        offsets[count] = uint32_t(at) + uint32_t(__builtin_ctzll(places | last));
-        count += places != 0;
-        places &= places - 1;
-        offsets[count] = uint32_t(at) + uint32_t(__builtin_ctzll(places | last));
-        count += places != 0;
-        places &= places - 1;
-        for (; places; places &= places - 1) offsets[count++] = uint32_t(at + size_t(__builtin_ctzll(places)));
-    }
-#endif
-    for (; at < length && count < most; ++at) {
-        if (begin[at] == byte) offsets[count++] = uint32_t(at);
-    }
-    *searched = at;
-    return count;
-}
+size_t collectByteOffsets(const char* begin, const char* end, char byte, uint32_t* offsets, size_t most,
+                          size_t* searched);
+// For tests: whether the widest comparisons may be used where the processor has them.
+void allowWideByteSearch(bool allowed);

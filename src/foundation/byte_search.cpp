@@ -1,0 +1,91 @@
+#include "foundation/byte_search.h"
+
+// Not on Windows: there GCC cannot align the stack for the wide registers it may spill.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+#define TINKER_WIDE_BYTE_SEARCH 1
+#include <immintrin.h>
+#endif
+
+namespace {
+
+bool wideAllowed = true;
+
+// Writes the places set in a block's word, the block starting at offset at, from offsets[count]
+// on; the new count. Two places cover lines of 32 bytes and more without a branch: a place
+// written for an empty word is not counted, and is overwritten.
+inline size_t recordPlaces(uint64_t places, size_t at, uint32_t* offsets, size_t count) {
+    const uint64_t last = uint64_t(1) << 63;
+    offsets[count] = uint32_t(at) + uint32_t(__builtin_ctzll(places | last));
+    count += places != 0;
+    places &= places - 1;
+    offsets[count] = uint32_t(at) + uint32_t(__builtin_ctzll(places | last));
+    count += places != 0;
+    places &= places - 1;
+    for (; places; places &= places - 1) offsets[count++] = uint32_t(at + size_t(__builtin_ctzll(places)));
+    return count;
+}
+
+// The bytes after the whole blocks, one by one.
+size_t collectRest(const char* begin, size_t length, char byte, uint32_t* offsets, size_t most, size_t count,
+                   size_t* searched) {
+    size_t at = *searched;
+    for (; at < length && count < most; ++at) {
+        if (begin[at] == byte) offsets[count++] = uint32_t(at);
+    }
+    *searched = at;
+    return count;
+}
+
+size_t collectBySixteen(const char* begin, size_t length, char byte, uint32_t* offsets, size_t most,
+                        size_t* searched) {
+    size_t count = 0;
+    size_t at = 0;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(byte);
+    for (; length - at >= 64 && count < most; at += 64) {
+        uint64_t places = 0;
+        for (int part = 0; part < 4; ++part) {
+            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + at + 16 * part));
+            places |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)))) << (16 * part);
+        }
+        count = recordPlaces(places, at, offsets, count);
+    }
+#endif
+    *searched = at;
+    return collectRest(begin, length, byte, offsets, most, count, searched);
+}
+
+#if defined(TINKER_WIDE_BYTE_SEARCH)
+bool processorComparesSixtyFour() {
+    static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    return wide;
+}
+
+// One comparison gives the word of a whole block.
+__attribute__((target("avx512f,avx512bw"))) size_t collectBySixtyFour(const char* begin, size_t length, char byte,
+                                                                       uint32_t* offsets, size_t most,
+                                                                       size_t* searched) {
+    size_t count = 0;
+    size_t at = 0;
+    const __m512i wanted = _mm512_set1_epi8(byte);
+    for (; length - at >= 64 && count < most; at += 64) {
+        uint64_t places = _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(begin + at), wanted);
+        count = recordPlaces(places, at, offsets, count);
+    }
+    *searched = at;
+    return collectRest(begin, length, byte, offsets, most, count, searched);
+}
+#endif
+
+}  // namespace
+
+void allowWideByteSearch(bool allowed) { wideAllowed = allowed; }
+
+size_t collectByteOffsets(const char* begin, const char* end, char byte, uint32_t* offsets, size_t most,
+                          size_t* searched) {
+    size_t length = size_t(end - begin);
+#if defined(TINKER_WIDE_BYTE_SEARCH)
+    if (wideAllowed && processorComparesSixtyFour()) return collectBySixtyFour(begin, length, byte, offsets, most, searched);
+#endif
+    return collectBySixteen(begin, length, byte, offsets, most, searched);
+}

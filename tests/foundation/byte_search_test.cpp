@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "foundation/byte_search.h"
+
+// Line ends of every spacing, from none in a block to a block full of them, and stretches that
+// stop at the most wanted: the offsets are those of a byte-by-byte search, with the widest
+// comparisons and without.
+TEST(ByteSearch, CollectsTheOffsetsOfEveryPlaceInOrder) {
+    std::mt19937 random(11);
+    std::string text;
+    for (int run = 0; run < 400; ++run) {
+        int gap = run % 5 == 0 ? 0 : int(random() % (run % 3 == 0 ? 200 : 40));
+        text += std::string(size_t(gap), char('a' + run % 26)) + "\n";
+    }
+    text += std::string(150, '\n') + "tail";
+    std::vector<uint32_t> expected;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') expected.push_back(uint32_t(i));
+    }
+    for (bool wide : {true, false}) {
+        allowWideByteSearch(wide);
+        for (size_t most : {size_t(1), size_t(7), size_t(256), size_t(100000)}) {
+            std::vector<uint32_t> found;
+            std::vector<uint32_t> offsets(most + 64);
+            size_t from = 0;
+            while (from < text.size()) {
+                size_t searched = 0;
+                size_t count = collectByteOffsets(text.data() + from, text.data() + text.size(), '\n', offsets.data(),
+                                                  most, &searched);
+                ASSERT_GT(searched, 0u);
+                for (size_t k = 0; k < count; ++k) {
+                    ASSERT_LT(offsets[k], searched);
+                    found.push_back(uint32_t(from) + offsets[k]);
+                }
+                from += searched;
+            }
+            EXPECT_EQ(found, expected) << (wide ? "wide" : "narrow") << ", at most " << most;
+        }
+    }
+    allowWideByteSearch(true);
+}
