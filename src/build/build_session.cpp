@@ -12,10 +12,7 @@ BuildSession::~BuildSession() {
 }
 
 void BuildSession::clearOutput() {
-    matches.visitFrom(0, [](int, LineMatch* match) {
-        delete match;
-        return true;
-    });
+    matches.forEach([](LineMatch* match) { delete match; });
     matches.clear();
     lines.clear();
 }

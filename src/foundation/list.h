@@ -26,12 +26,24 @@ public:
     List& operator=(const List&) = delete;
     virtual ~List() { clear(); }
 
-    T& append(const T& element) { return link(new (allocateNode()) Node{last_, nullptr, element}); }
-    T& append(T&& element) { return link(new (allocateNode()) Node{last_, nullptr, std::move(element)}); }
-    // Appends the element that make() returns, made in its place.
+    T& append(const T& element) {
+        return appendMade([&element]() -> const T& { return element; });
+    }
+    T& append(T&& element) {
+        return appendMade([&element]() -> T&& { return std::move(element); });
+    }
+    // Appends the element that make() returns, made in its place. When making it throws, the
+    // room goes back, so that every room handed out holds a node or waits for reuse.
     template <typename Make>
     T& appendMade(Make make) {
-        return link(new (allocateNode()) Node{last_, nullptr, make()});
+        void* room = allocateNode();
+        try {
+            return link(new (room) Node{last_, nullptr, make()});
+        } catch (...) {
+            *static_cast<void**>(room) = freeNodes_;
+            freeNodes_ = room;
+            throw;
+        }
     }
 
 private:
@@ -102,10 +114,14 @@ public:
     }
 
     void clear() {
-        for (Node* node = first_; node;) {
-            Node* next = node->next;
-            node->~Node();
-            node = next;
+        if (freeNodes_) {
+            for (Node* node = first_; node;) {
+                Node* next = node->next;
+                node->~Node();
+                node = next;
+            }
+        } else {
+            forEachRoom([](Node& node) { node.~Node(); });
         }
         while (blocks_) {
             Block* next = blocks_->next;
@@ -143,6 +159,17 @@ public:
         }
     }
 
+    // Calls visit(element) for every element, in no particular order: the order of memory, which
+    // is quicker to follow than the links, while no node has been removed.
+    template <typename Visit>
+    void forEach(Visit visit) {
+        if (freeNodes_) {
+            for (Node* node = first_; node; node = node->next) visit(node->element);
+        } else {
+            forEachRoom([&visit](Node& node) { visit(node.element); });
+        }
+    }
+
     int count() const { return count_; }
     int position() const { return position_; }
     SeekTrace lastSeek() const { return trace_; }
@@ -161,6 +188,16 @@ private:
     };
     static const int kFirstBlockSize = 4;
     static const int kLargestBlockSize = static_cast<int>((kBulkBlockSize + sizeof(Node) - 1) / sizeof(Node));
+
+    // Calls visit(node) for every room handed out, block by block; all of them hold nodes while
+    // no released room waits for reuse. Every block but the newest is full.
+    template <typename Visit>
+    void forEachRoom(Visit visit) {
+        for (Block* block = blocks_; block; block = block->next) {
+            int used = block == blocks_ ? block->size - unusedInBlock_ : block->size;
+            for (int i = 0; i < used; ++i) visit(block->nodes[i]);
+        }
+    }
 
     // Raw room for one node: a released one, else the next of the newest block.
     void* allocateNode() {

@@ -103,3 +103,61 @@ TEST(ListRemoval, AMiddleElementHandsTheCursorToItsFollower) {
     EXPECT_STREQ(list.at(list.position())->text(), "c");
     EXPECT_STREQ(list.at(0)->text(), "a");
 }
+
+namespace {
+
+// Counts the live copies, and throws when copied after the budget of copies is spent.
+struct Counted {
+    static int alive;
+    static int copiesLeft;
+    int value;
+    explicit Counted(int v) : value(v) { ++alive; }
+    Counted(const Counted& other) : value(other.value) {
+        if (copiesLeft-- <= 0) throw std::bad_alloc();
+        ++alive;
+    }
+    ~Counted() { --alive; }
+};
+int Counted::alive = 0;
+int Counted::copiesLeft = 0;
+
+}  // namespace
+
+// Every element is visited and destroyed once, whether the list was only appended to, had
+// elements removed and their rooms reused, or failed to make an element.
+TEST(ListForEach, VisitsAndDestroysEveryElementOnce) {
+    for (int removed : {0, 1, 3}) {
+        {
+            List<Counted> list;
+            Counted::copiesLeft = 1000;
+            for (int i = 0; i < 300; ++i) list.append(Counted(i));
+            for (int r = 0; r < removed; ++r) {
+                list.seek(10 * r);
+                list.removeCurrent();
+            }
+            for (int i = 0; i < removed - 1; ++i) list.append(Counted(1000 + i));  // reuses released rooms
+            Counted::copiesLeft = 0;
+            int count = list.count();
+            EXPECT_THROW(list.append(Counted(-1)), std::bad_alloc);
+            EXPECT_EQ(list.count(), count);
+            Counted::copiesLeft = 1000;
+            list.append(Counted(2000));  // takes the room the failed element gave back
+
+            long sum = 0;
+            int visited = 0;
+            list.forEach([&](Counted& element) {
+                sum += element.value;
+                ++visited;
+            });
+            long expected = 0;
+            list.visitFrom(0, [&](int, Counted& element) {
+                expected += element.value;
+                return true;
+            });
+            EXPECT_EQ(visited, list.count());
+            EXPECT_EQ(sum, expected);
+            EXPECT_EQ(Counted::alive, list.count());
+        }
+        EXPECT_EQ(Counted::alive, 0) << removed << " removed";
+    }
+}
