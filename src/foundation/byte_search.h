@@ -27,9 +27,11 @@ inline const char* findEitherByte(const char* p, const char* limit, char a, char
 
 // Where byte stands in [begin, end), as offsets from begin in order, written to offsets; stops
 // once at least most of them are found (offsets must have room for most + 64) and sets *searched
-// to the offset it looked up to. The places of a block of 64 are written without a branch per
-// place, so that a text of many short lines costs no mispredicted branch for each line.
+// to the offset it looked up to, and *zeroSeen to whether a zero byte stands before it. The
+// places of a block of 64 are written without a branch per place, so that a text of many short
+// lines costs no mispredicted branch for each line.
 size_t collectByteOffsets(const char* begin, const char* end, char byte, uint32_t* offsets, size_t most,
-                          size_t* searched);
+                          size_t* searched, bool* zeroSeen);
+
 // For tests: whether the widest comparisons may be used where the processor has them.
 void allowWideByteSearch(bool allowed);

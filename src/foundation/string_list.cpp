@@ -113,9 +113,10 @@ void StringList::cutPiece(size_t filled, bool mayHoldZero) {
 bool StringList::loadLines(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return false;
-    // The bytes of a line whose end has not been read yet, at the start of the free text.
+    // The bytes of a line whose end has not been read yet, at the start of the free text, and
+    // whether they may hold a zero byte.
     size_t pending = 0;
-    bool mayHoldZero = false;
+    bool pendingMayHoldZero = false;
     bool atEnd = false;
     while (!atEnd) {
         makeTextRoom(pending + kLeastRead + kReadSlack, pending);
@@ -129,18 +130,21 @@ bool StringList::loadLines(const char* path) {
             atEnd = true;
         }
 #endif
-        mayHoldZero = mayHoldZero || contains(freeText_ + pending, got, 0);
         size_t filled = pending + got;  // the bytes read from the free text on
         size_t searched = pending;      // the pending bytes hold no line end
+        // Whether the bytes searched and not yet stored may hold a zero byte.
+        bool mayHoldZero = pendingMayHoldZero;
         while (searched < filled) {
             // The line ends of a stretch are found first, then the lines are stored one after
             // another: the offsets count from the free text as it was when they were found.
             uint32_t lineFeeds[kLineFeedBatch + 64];
             size_t stretch = 0;
+            bool zeroSeen = false;
             size_t found = collectByteOffsets(freeText_ + searched, freeText_ + filled, '\n', lineFeeds,
-                                              kLineFeedBatch, &stretch);
+                                              kLineFeedBatch, &stretch, &zeroSeen);
             const char* base = freeText_ + searched;
             searched += stretch;
+            mayHoldZero = mayHoldZero || zeroSeen;
             for (size_t i = 0; i < found; ++i) {
                 size_t lineFeed = static_cast<size_t>(base + lineFeeds[i] - freeText_);
                 size_t length = lineFeed;
@@ -164,14 +168,17 @@ bool StringList::loadLines(const char* path) {
                     break;
                 }
             }
+            mayHoldZero = mayHoldZero && contains(freeText_, searched, 0);
         }
         // A line known to be longer than a piece gives one; one of just a piece's length may
         // still end at the next byte.
         for (; filled > kPieceLength; filled -= kPieceLength) cutPiece(filled, mayHoldZero);
         pending = filled;
-        mayHoldZero = mayHoldZero && contains(freeText_, pending, 0);
+        pendingMayHoldZero = mayHoldZero && contains(freeText_, pending, 0);
     }
-    if (pending > 0) appendFreeText(static_cast<int>(mayHoldZero ? strnlen(freeText_, pending) : pending), pending);
+    if (pending > 0) {
+        appendFreeText(static_cast<int>(pendingMayHoldZero ? strnlen(freeText_, pending) : pending), pending);
+    }
     std::fclose(file);
     return true;
 }

@@ -7,8 +7,8 @@
 #include "foundation/byte_search.h"
 
 // Line ends of every spacing, from none in a block to a block full of them, and stretches that
-// stop at the most wanted: the offsets are those of a byte-by-byte search, with the widest
-// comparisons and without.
+// stop at the most wanted: the offsets are those of a byte-by-byte search, and a stretch tells
+// whether it holds a zero byte; with the widest comparisons and without.
 TEST(ByteSearch, CollectsTheOffsetsOfEveryPlaceInOrder) {
     std::mt19937 random(11);
     std::string text;
@@ -17,6 +17,7 @@ TEST(ByteSearch, CollectsTheOffsetsOfEveryPlaceInOrder) {
         text += std::string(size_t(gap), char('a' + run % 26)) + "\n";
     }
     text += std::string(150, '\n') + "tail";
+    for (size_t zero : {size_t(700), size_t(5000), text.size() - 2}) text[zero] = '\0';
     std::vector<uint32_t> expected;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n') expected.push_back(uint32_t(i));
@@ -29,9 +30,11 @@ TEST(ByteSearch, CollectsTheOffsetsOfEveryPlaceInOrder) {
             size_t from = 0;
             while (from < text.size()) {
                 size_t searched = 0;
+                bool zeroSeen = false;
                 size_t count = collectByteOffsets(text.data() + from, text.data() + text.size(), '\n', offsets.data(),
-                                                  most, &searched);
+                                                  most, &searched, &zeroSeen);
                 ASSERT_GT(searched, 0u);
+                ASSERT_EQ(zeroSeen, text.find('\0', from) < from + searched) << from << " and " << searched;
                 for (size_t k = 0; k < count; ++k) {
                     ASSERT_LT(offsets[k], searched);
                     found.push_back(uint32_t(from) + offsets[k]);
