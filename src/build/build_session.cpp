@@ -51,16 +51,16 @@ void BuildSession::classifyNewLines() {
     int first = matches.count();
     if (first >= lines.count()) return;
     ClassifyStoredLines(currentParser.text(), lines, first, [this](int index, LineMatch& match) {
-        while (matches.count() < index) matches.append(nullptr);
+        matches.appendCopies(nullptr, index - matches.count());
         appendMatch(std::move(match));
         return true;
     });
-    while (matches.count() < lines.count()) matches.append(nullptr);
+    matches.appendCopies(nullptr, lines.count() - matches.count());
 }
 
 void BuildSession::settleUnclassifiedLines() {
     try {
-        while (matches.count() < lines.count()) matches.append(nullptr);
+        matches.appendCopies(nullptr, lines.count() - matches.count());
     } catch (const std::bad_alloc&) {
         while (lines.count() > matches.count()) {
             lines.seek(-1);

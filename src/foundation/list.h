@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "foundation/bulk_memory.h"
@@ -43,6 +44,28 @@ public:
             *static_cast<void**>(room) = freeNodes_;
             freeNodes_ = room;
             throw;
+        }
+    }
+
+    // Appends count copies of element; while no released room waits for reuse, a run of them is
+    // laid into the newest block's rooms at once.
+    void appendCopies(const T& element, int count) {
+        static_assert(std::is_nothrow_copy_constructible<T>::value, "a run of copies has no way back");
+        while (count > 0) {
+            if (freeNodes_ || unusedInBlock_ == 0) {
+                append(element);
+                --count;
+                continue;
+            }
+            int run = count < unusedInBlock_ ? count : unusedInBlock_;
+            Node* rooms = blocks_->nodes + (blocks_->size - unusedInBlock_);
+            unusedInBlock_ -= run;
+            link(new (rooms) Node{last_, nullptr, element});
+            for (int i = 1; i < run; ++i) rooms[i - 1].next = new (rooms + i) Node{rooms + i - 1, nullptr, element};
+            last_ = current_ = rooms + run - 1;
+            count_ += run - 1;
+            position_ = count_ - 1;
+            count -= run;
         }
     }
 

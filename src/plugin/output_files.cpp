@@ -62,7 +62,7 @@ bool LoadOutputFile(const String& path) {
     if (candidates.count() > 1) {
         chosen = ChooseFromMenu(hostMessage(MsgChooseParserTitle), candidates, 0);
         if (chosen < 0) {
-            for (int i = 0; i < state.lines.count(); ++i) state.matches.append(nullptr);
+            state.matches.appendCopies(nullptr, state.lines.count());
             return false;
         }
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "foundation/list.h"
 #include "foundation/string_list.h"
 
@@ -160,4 +162,36 @@ TEST(ListForEach, VisitsAndDestroysEveryElementOnce) {
         }
         EXPECT_EQ(Counted::alive, 0) << removed << " removed";
     }
+}
+
+// Runs of copies fill blocks across their ends and released rooms alike, and link up with the
+// elements around them in both directions.
+TEST(ListAppend, CopiesAreLinkedLikeSingleAppends) {
+    List<int> list;
+    std::vector<int> expected;
+    auto appendCopies = [&](int value, int count) {
+        list.appendCopies(value, count);
+        expected.insert(expected.end(), size_t(count > 0 ? count : 0), value);
+    };
+    appendCopies(1, 3);
+    list.append(2);
+    expected.push_back(2);
+    appendCopies(3, 100);  // past the ends of several blocks
+    list.seek(50);
+    list.removeCurrent();
+    expected.erase(expected.begin() + 50);
+    appendCopies(4, 5);  // the released room first
+    appendCopies(5, 0);
+    appendCopies(6, -2);
+    ASSERT_EQ(list.count(), int(expected.size()));
+    EXPECT_EQ(list.position(), list.count() - 1);
+    std::vector<int> forward;
+    list.visitFrom(0, [&](int index, int value) {
+        EXPECT_EQ(index, int(forward.size()));
+        forward.push_back(value);
+        return true;
+    });
+    EXPECT_EQ(forward, expected);
+    // Seeking from the tail walks the links back.
+    for (int i = list.count() - 1; i >= list.count() - 30; --i) EXPECT_EQ(*list.at(i), expected[size_t(i)]);
 }
