@@ -47,26 +47,35 @@ public:
         }
     }
 
-    // Appends count copies of element; while no released room waits for reuse, a run of them is
-    // laid into the newest block's rooms at once.
-    void appendCopies(const T& element, int count) {
-        static_assert(std::is_nothrow_copy_constructible<T>::value, "a run of copies has no way back");
-        while (count > 0) {
+    // Appends count elements, the i-th made by make(i), in order. Making must not throw, as a run
+    // of them is laid into the newest block's rooms at once while no released room waits for reuse.
+    template <typename Make>
+    void appendRun(int count, Make make) {
+        static_assert(noexcept(make(0)), "a run of elements has no way back");
+        int made = 0;
+        while (made < count) {
             if (freeNodes_ || unusedInBlock_ == 0) {
-                append(element);
-                --count;
+                appendMade([&make, made] { return make(made); });
+                ++made;
                 continue;
             }
-            int run = count < unusedInBlock_ ? count : unusedInBlock_;
+            int run = count - made < unusedInBlock_ ? count - made : unusedInBlock_;
             Node* rooms = blocks_->nodes + (blocks_->size - unusedInBlock_);
             unusedInBlock_ -= run;
-            link(new (rooms) Node{last_, nullptr, element});
-            for (int i = 1; i < run; ++i) rooms[i - 1].next = new (rooms + i) Node{rooms + i - 1, nullptr, element};
+            link(new (rooms) Node{last_, nullptr, make(made)});
+            for (int i = 1; i < run; ++i) {
+                rooms[i - 1].next = new (rooms + i) Node{rooms + i - 1, nullptr, make(made + i)};
+            }
             last_ = current_ = rooms + run - 1;
             count_ += run - 1;
             position_ = count_ - 1;
-            count -= run;
+            made += run;
         }
+    }
+    // Appends count copies of element.
+    void appendCopies(const T& element, int count) {
+        static_assert(std::is_nothrow_copy_constructible<T>::value, "a run of copies has no way back");
+        appendRun(count, [&element](int) noexcept -> const T& { return element; });
     }
 
 private:

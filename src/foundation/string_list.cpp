@@ -36,6 +36,16 @@ int compareEntries(const void* a, const void* b) {
 
 bool contains(const char* text, size_t length, char byte) { return length > 0 && std::memchr(text, byte, length); }
 
+// The length of the line from start to its line feed.
+size_t lineLength(const char* start, const char* lineFeed) {
+    size_t length = static_cast<size_t>(lineFeed - start);
+#ifdef _WIN32
+    // The text mode of the C runtime turns CR LF into a line end.
+    if (length > 0 && lineFeed[-1] == '\r') --length;
+#endif
+    return length;
+}
+
 
 }  // namespace
 
@@ -67,6 +77,16 @@ inline void StringList::appendFreeText(int length, size_t span) {
     size_t used = span > static_cast<size_t>(length) ? span : static_cast<size_t>(length) + 1;
     freeText_ += used;
     freeTextLength_ -= used;
+}
+
+inline String StringList::takeFreeLine(size_t lineFeed, bool mayHoldZero) noexcept {
+    size_t length = lineLength(freeText_, freeText_ + lineFeed);
+    // A zero byte ends the text of its line.
+    if (mayHoldZero) length = strnlen(freeText_, length);
+    String line = String::inStorage(freeText_, freeText_, static_cast<int>(length));
+    freeText_ += lineFeed + 1;
+    freeTextLength_ -= lineFeed + 1;
+    return line;
 }
 
 String& StringList::appendText(const char* text, int length) {
@@ -145,28 +165,34 @@ bool StringList::loadLines(const char* path) {
             const char* base = freeText_ + searched;
             searched += stretch;
             mayHoldZero = mayHoldZero || zeroSeen;
-            for (size_t i = 0; i < found; ++i) {
-                size_t lineFeed = static_cast<size_t>(base + lineFeeds[i] - freeText_);
-                size_t length = lineFeed;
-#ifdef _WIN32
-                // The text mode of the C runtime turns CR LF into a line end.
-                if (length > 0 && freeText_[length - 1] == '\r') --length;
-#endif
-                bool cut = length > kPieceLength;
-                for (; length > kPieceLength; length -= kPieceLength, lineFeed -= kPieceLength) {
+            // The lines up to the first one too long for a piece are stored in one run.
+            size_t run = 0;
+            for (const char* lineStart = freeText_; run < found; ++run) {
+                const char* lineFeed = base + lineFeeds[run];
+                if (lineLength(lineStart, lineFeed) > kPieceLength) break;
+                lineStart = lineFeed + 1;
+            }
+            size_t stored = static_cast<size_t>(base + (run > 0 ? lineFeeds[run - 1] + 1 : 0) - freeText_);
+            if (run > 0) {
+                appendRun(static_cast<int>(run), [this, base, &lineFeeds, mayHoldZero](int i) noexcept {
+                    size_t lineFeed = static_cast<size_t>(base + lineFeeds[i] - freeText_);
+                    return takeFreeLine(lineFeed, mayHoldZero);
+                });
+                filled -= stored;
+                searched -= stored;
+            }
+            if (run < found) {
+                // Pieces are cut from the long line in place, which moves the bytes behind them
+                // and with them the line ends found: the search starts again behind the line.
+                size_t lineFeed = static_cast<size_t>(base + lineFeeds[run] - freeText_);
+                for (size_t length = lineLength(freeText_, freeText_ + lineFeed); length > kPieceLength;
+                     length -= kPieceLength, lineFeed -= kPieceLength) {
                     cutPiece(filled, mayHoldZero);
                     filled -= kPieceLength;
                 }
-                // A zero byte ends the text of its line.
-                if (mayHoldZero) length = strnlen(freeText_, length);
-                appendFreeText(static_cast<int>(length), lineFeed + 1);
+                appendMade([this, lineFeed, mayHoldZero] { return takeFreeLine(lineFeed, mayHoldZero); });
                 filled -= lineFeed + 1;
-                searched -= lineFeed + 1;
-                // Cutting moved the bytes behind the piece, and with them the line ends found.
-                if (cut) {
-                    searched = 0;
-                    break;
-                }
+                searched = 0;
             }
             mayHoldZero = mayHoldZero && contains(freeText_, searched, 0);
         }

@@ -52,6 +52,9 @@ private:
     // Appends the line whose text lies at the start of the free text, ending it with a zero,
     // and passes over span bytes (at least the text and its zero).
     void appendFreeText(int length, size_t span);
+    // The line that ends at the line feed lineFeed bytes into the free text, ending it with a
+    // zero there or before; the free text then starts behind the line feed.
+    String takeFreeLine(size_t lineFeed, bool mayHoldZero) noexcept;
     // Appends the first piece of a line too long for one, from the filled bytes of free text.
     void cutPiece(size_t filled, bool mayHoldZero);
     TextChunk* chunks_ = nullptr;

@@ -19,7 +19,7 @@ public:
     // A copy of length bytes of text placed in storage (length + 1 bytes) that another owner
     // keeps for as long as the string lives: the string never frees it, and moves to a buffer
     // of its own when it must grow. The text may already lie in the storage.
-    static String inStorage(char* storage, const char* text, int length) {
+    static String inStorage(char* storage, const char* text, int length) noexcept {
         String kept;
         if (storage != text) std::memcpy(storage, text, size_t(length));
         storage[length] = 0;
