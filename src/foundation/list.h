@@ -143,6 +143,7 @@ public:
         releaseNode(removed);
         --count_;
         if (count_ == 0) position_ = 0;
+        appendedOnly_ = false;
     }
 
     void clear() {
@@ -156,11 +157,13 @@ public:
             forEachRoom([](Node& node) { node.~Node(); });
         }
         while (blocks_) {
-            Block* next = blocks_->next;
+            Block* older = blocks_->older;
             releaseBulk(blocks_->memory, sizeof(Node) * static_cast<std::size_t>(blocks_->size));
             delete blocks_;
-            blocks_ = next;
+            blocks_ = older;
         }
+        oldestBlock_ = nullptr;
+        appendedOnly_ = true;
         freeNodes_ = nullptr;
         unusedInBlock_ = 0;
         nextBlockSize_ = kFirstBlockSize;
@@ -179,12 +182,25 @@ public:
     }
 
     // Calls visit(index, element) for the elements from index first on, in order, until it
-    // returns false; the cursor stays at the first of them.
+    // returns false; the cursor stays at the first of them. While the list has only been
+    // appended to, its order is that of the rooms, block by block, which the processor follows
+    // faster than the links.
     template <typename Visit>
     void visitFrom(int first, Visit visit) {
         if (first < 0) first = 0;
         if (first >= count_) return;
         seek(first);
+        if (appendedOnly_ && !freeNodes_) {
+            int index = 0;  // of the block's first node
+            for (Block* block = oldestBlock_; block; block = block->newer) {
+                int used = block == blocks_ ? block->size - unusedInBlock_ : block->size;
+                for (int i = first > index ? first - index : 0; i < used; ++i) {
+                    if (!visit(index + i, block->nodes[i].element)) return;
+                }
+                index += used;
+            }
+            return;
+        }
         int index = first;
         for (Node* node = current_; node; node = node->next) {
             if (!visit(index++, node->element)) return;
@@ -213,7 +229,8 @@ private:
         T element;
     };
     struct Block {
-        Block* next;
+        Block* older;
+        Block* newer;
         Node* nodes;
         int size;
         BulkBlock memory;
@@ -225,7 +242,7 @@ private:
     // no released room waits for reuse. Every block but the newest is full.
     template <typename Visit>
     void forEachRoom(Visit visit) {
-        for (Block* block = blocks_; block; block = block->next) {
+        for (Block* block = blocks_; block; block = block->older) {
             int used = block == blocks_ ? block->size - unusedInBlock_ : block->size;
             for (int i = 0; i < used; ++i) visit(block->nodes[i]);
         }
@@ -239,13 +256,18 @@ private:
             return room;
         }
         if (unusedInBlock_ == 0) {
-            Block* block = new Block{blocks_, nullptr, nextBlockSize_, BulkBlock{nullptr, nullptr}};
+            Block* block = new Block{blocks_, nullptr, nullptr, nextBlockSize_, BulkBlock{nullptr, nullptr}};
             try {
                 block->memory = allocateBulk(sizeof(Node) * static_cast<std::size_t>(block->size));
                 block->nodes = static_cast<Node*>(block->memory.memory);
             } catch (...) {
                 delete block;
                 throw;
+            }
+            if (blocks_) {
+                blocks_->newer = block;
+            } else {
+                oldestBlock_ = block;
             }
             blocks_ = block;
             unusedInBlock_ = block->size;
@@ -283,7 +305,11 @@ private:
     Node* first_ = nullptr;
     Node* last_ = nullptr;
     Node* current_ = nullptr;
-    Block* blocks_ = nullptr;
+    Block* blocks_ = nullptr;  // the newest; each links to the one before
+    Block* oldestBlock_ = nullptr;
+    // No node has been removed since the list was last cleared: the order of the rooms is the
+    // order of the list, unless a room waits for reuse.
+    bool appendedOnly_ = true;
     void* freeNodes_ = nullptr;  // room of released nodes
     int unusedInBlock_ = 0;
     int nextBlockSize_ = kFirstBlockSize;

@@ -195,3 +195,29 @@ TEST(ListAppend, CopiesAreLinkedLikeSingleAppends) {
     // Seeking from the tail walks the links back.
     for (int i = list.count() - 1; i >= list.count() - 30; --i) EXPECT_EQ(*list.at(i), expected[size_t(i)]);
 }
+
+// A visit from any index, across the ends of the node blocks, gives the elements in list order
+// with their indexes, and stops when asked: before any removal (when the rooms are followed) and
+// after one (when the links are).
+TEST(ListVisit, VisitsFromAnyIndexInOrderBeforeAndAfterARemoval) {
+    List<int> list;
+    fill(list, 400);
+    for (int round = 0; round < 2; ++round) {
+        std::vector<int> expected;  // along the links
+        for (int i = 0; i < list.count(); ++i) expected.push_back(*list.at(i));
+        for (int first : {0, 3, 4, 19, 20, 21, 84, 85, 300, list.count() - 1}) {
+            int next = first;
+            list.visitFrom(first, [&](int index, int value) {
+                EXPECT_EQ(index, next);
+                EXPECT_EQ(value, expected[size_t(index)]);
+                ++next;
+                return index < first + 70;
+            });
+            EXPECT_EQ(next, std::min(first + 71, list.count())) << "from " << first;
+            EXPECT_EQ(list.position(), first);
+        }
+        list.seek(10);
+        list.removeCurrent();  // the rooms no longer follow the list
+        list.append(-1);
+    }
+}
