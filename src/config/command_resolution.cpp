@@ -99,9 +99,9 @@ void fitToLines(RegexGateSet& gates, StringList& lines) {
 }
 
 // Tells, of lines stored one after another, which may hold one of the gates: the text they are
-// stored in is searched many lines at a time, and a line before the gate found last is passed
-// over with one comparison. Addresses are compared as numbers, as a text may lie in another
-// block.
+// stored in is searched many lines at a time for the places where gates start, and a line with
+// none of them is passed over with one comparison. Addresses are compared as numbers, as a text
+// may lie in another block.
 class CandidateLineFilter {
 public:
     CandidateLineFilter(const RegexGateSet& gates, StringList& lines) : gates_(gates), lines_(lines) {}
@@ -109,7 +109,7 @@ public:
     // True for a line that certainly holds no gate, known without a search.
     bool passesOver(const String& line) const {
         uintptr_t address = reinterpret_cast<uintptr_t>(line.text());
-        return address >= searchedFrom_ && address + uintptr_t(line.length()) <= nextGate_;
+        return address >= coveredFrom_ && address + uintptr_t(line.length()) <= nextPlace_;
     }
     // Whether the line may hold a gate; searches on from the line when the last search does not
     // tell.
@@ -117,25 +117,51 @@ public:
         const char* text = line.text();
         if (!text) return true;
         uintptr_t address = reinterpret_cast<uintptr_t>(text);
+        uintptr_t lineEnd = address + uintptr_t(line.length());
         if (!region_.holds(text)) {
             region_ = lines_.regionOf(line);
             searchedFrom_ = 0;
         }
-        if (!searchedFrom_ || address < searchedFrom_ || address > nextGate_) {
-            searchedFrom_ = address;
-            nextGate_ = reinterpret_cast<uintptr_t>(gates_.firstGate(text, region_.end));
-        }
-        return nextGate_ < address + uintptr_t(line.length());
+        if (!searchedFrom_ || address < searchedFrom_ || address >= complete_) search(text);
+        if (lookFrom(address) >= lineEnd) return false;
+        // A place in the line; or none up to where the search is sure, which the line runs past.
+        if (next_ < count_ || searchedFrom_ == address) return true;
+        search(text);
+        return lookFrom(address) < lineEnd;
     }
 
 private:
+    static const size_t kPlacesAtOnce = 64;
+
+    void search(const char* text) {
+        size_t complete = 0;
+        count_ = gates_.gatesFrom(text, region_.end, places_, kPlacesAtOnce, &complete);
+        next_ = 0;
+        searchedFrom_ = reinterpret_cast<uintptr_t>(text);
+        complete_ = searchedFrom_ + complete;
+    }
+    // The first place at or after address that the last search found, or where it stops being
+    // sure when none is left; lines from address on that end by it hold no gate.
+    uintptr_t lookFrom(uintptr_t address) {
+        while (next_ < count_ && searchedFrom_ + places_[next_] < address) ++next_;
+        coveredFrom_ = address;
+        nextPlace_ = next_ < count_ ? searchedFrom_ + places_[next_] : complete_;
+        return nextPlace_;
+    }
+
     const RegexGateSet& gates_;
     StringList& lines_;
     StringList::TextRegion region_{nullptr, nullptr};
-    // What the last search of the region found: every gate that stands whole from searchedFrom_
-    // on ends after nextGate_.
+    // The last search: from searchedFrom_ it found places_[0, count_), all that start before
+    // complete_; next_ is the first of them not behind the lines looked at.
     uintptr_t searchedFrom_ = 0;
-    uintptr_t nextGate_ = 0;
+    uintptr_t complete_ = 0;
+    uint32_t places_[kPlacesAtOnce + RegexNeedleFinder::kMostInBlock];
+    size_t count_ = 0;
+    size_t next_ = 0;
+    // No place lies in [coveredFrom_, nextPlace_).
+    uintptr_t coveredFrom_ = 0;
+    uintptr_t nextPlace_ = 0;
 };
 
 // Calls visit(index, line) for the lines in [first, end) that may hold one of the gates, until

@@ -256,3 +256,21 @@ const char* RegexGateSet::firstGate(const char* begin, const char* end) const {
     return begin;
 #endif
 }
+
+size_t RegexGateSet::gatesFrom(const char* begin, const char* end, uint32_t* places, size_t most,
+                               size_t* complete) const {
+    uint32_t all = gates_.size() == 32 ? ~0u : (1u << gates_.size()) - 1;
+    if (!gates_.empty() && pairGates_ == all && bulkFinder_.ready()) {
+        return bulkFinder_.collect(reinterpret_cast<const uint8_t*>(begin), reinterpret_cast<const uint8_t*>(end),
+                                   places, most, complete);
+    }
+    // One place at a time: every gate standing whole ends after the first one found.
+    const char* gate = firstGate(begin, end);
+    if (gate == end) {
+        *complete = size_t(end - begin);
+        return 0;
+    }
+    places[0] = uint32_t(gate - begin);
+    *complete = places[0] + size_t(1);
+    return 1;
+}

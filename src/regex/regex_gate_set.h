@@ -34,6 +34,12 @@ public:
     // no gate stands there: a stretch of many subjects is searched at once. begin when a gate
     // cannot be searched so (a case-folded or one-byte gate), as every place might hold one.
     const char* firstGate(const char* begin, const char* end) const;
+    // Places from begin on, as offsets in order, for a search of many subjects that goes on
+    // past the first gate: every gate standing whole in [begin, end) that starts before
+    // *complete has one of them inside it (a place where it, or a gate it holds, starts).
+    // Written to places, which must have room for most + RegexNeedleFinder::kMostInBlock; the
+    // count.
+    size_t gatesFrom(const char* begin, const char* end, uint32_t* places, size_t most, size_t* complete) const;
     // Lets firstGate know each gate by the bytes of it that are rarest in a sample of the text
     // it will search; without a sample, by the bytes that are rare in compiler output.
     void fitBulkSearch(const char* sample, size_t length);

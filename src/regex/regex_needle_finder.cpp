@@ -1,5 +1,6 @@
 #include "regex/regex_needle_finder.h"
 
+#include <algorithm>
 #include <cstring>
 
 // Not on Windows: there GCC cannot align the stack for the wide registers it spills.
@@ -26,6 +27,11 @@ bool RegexNeedleFinder::prepare(const std::vector<Needle>&, const uint8_t*, size
 }
 
 const uint8_t* RegexNeedleFinder::first(const uint8_t*, const uint8_t* end) const { return end; }
+
+size_t RegexNeedleFinder::collect(const uint8_t* begin, const uint8_t* end, uint32_t*, size_t, size_t* complete) const {
+    *complete = size_t(end - begin);
+    return 0;
+}
 
 #else
 
@@ -193,8 +199,9 @@ size_t RegexNeedleFinder::nextCandidates(const uint8_t* text, size_t place, size
     return nextCandidateBlock(text, place, stop, low_, high_, needlesAt, places);
 }
 
-size_t RegexNeedleFinder::firstWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text,
-                                     size_t length, size_t best) const {
+template <typename Visit>
+void RegexNeedleFinder::forEachWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text,
+                                     size_t length, Visit visit) const {
     for (; places; places &= places - 1) {
         size_t offset = size_t(__builtin_ctzll(places));
         size_t at = place + offset;
@@ -202,13 +209,64 @@ size_t RegexNeedleFinder::firstWhole(const uint8_t* needlesAt, uint64_t places, 
             const Known& known = known_[__builtin_ctz(bits)];
             if (at < known.window) continue;
             size_t start = at - known.window;
-            if (start < best && start + known.needle.length <= length &&
+            if (start + known.needle.length <= length &&
                 std::memcmp(text + start, known.needle.bytes, known.needle.length) == 0) {
-                best = start;
+                visit(start);
             }
         }
     }
+}
+
+size_t RegexNeedleFinder::firstWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text,
+                                     size_t length, size_t best) const {
+    forEachWhole(needlesAt, places, place, text, length, [&best](size_t start) {
+        if (start < best) best = start;
+    });
     return best;
+}
+
+size_t RegexNeedleFinder::collect(const uint8_t* begin, const uint8_t* end, uint32_t* starts, size_t most,
+                                  size_t* complete) const {
+    size_t length = size_t(end - begin);
+    size_t count = 0;
+    auto record = [&count, starts](size_t start) { starts[count++] = uint32_t(start); };
+    const size_t reach = kBlock + kWindow - 1;
+    const size_t wholeBlocks = length >= reach ? (length - reach) / kBlock * kBlock + kBlock : 0;
+    alignas(64) uint8_t needlesAt[kBlock];
+    uint64_t places = 0;
+    size_t place = 0;
+    *complete = length;
+    while (place < wholeBlocks) {
+        place = nextCandidates(begin, place, wholeBlocks, needlesAt, &places);
+        if (place >= wholeBlocks) break;
+        forEachWhole(needlesAt, places, place, begin, length, record);
+        place += kBlock;
+        if (count >= most) {
+            // A start is seen at most furthestWindow_ places before its window.
+            *complete = place > furthestWindow_ ? place - furthestWindow_ : 0;
+            break;
+        }
+    }
+    if (*complete == length && place < length) {
+        // The last places (fewer than reach), from a copy with room behind it for the wide reads.
+        uint8_t padded[2 * reach + kBlock] = {};
+        std::memcpy(padded, begin + place, length - place);
+        for (size_t copied = 0; place + copied < length; copied += kBlock) {
+            if (count >= most) {
+                *complete = place + copied > furthestWindow_ ? place + copied - furthestWindow_ : 0;
+                break;
+            }
+            if (nextCandidates(padded, copied, copied + 1, needlesAt, &places) == copied) {
+                forEachWhole(needlesAt, places, place + copied, begin, length, record);
+            }
+        }
+    }
+    // Starts come in the order of their windows: they are put in order, once each, and those
+    // the search is not sure of are left out.
+    std::sort(starts, starts + count);
+    count = size_t(std::unique(starts, starts + count) - starts);
+    while (count > 0 && starts[count - 1] >= *complete) --count;
+    return count;
 }
 
 const uint8_t* RegexNeedleFinder::first(const uint8_t* begin, const uint8_t* end) const {

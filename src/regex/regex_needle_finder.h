@@ -27,6 +27,11 @@ public:
     bool ready() const { return ready_; }
     // The first start in [begin, end) where a needle stands whole; end when none does.
     const uint8_t* first(const uint8_t* begin, const uint8_t* end) const;
+    // The starts from begin on where a needle stands whole, as offsets in order, until at least
+    // most are found (starts must have room for most + kMostInBlock); the count. Every start
+    // before *complete is among them: the end of the text, unless the search stopped early.
+    static const size_t kMostInBlock = kBlock * kMaxNeedles;
+    size_t collect(const uint8_t* begin, const uint8_t* end, uint32_t* starts, size_t most, size_t* complete) const;
 
     // For tests: whether the wide instructions, and the lookup of whole bytes, may be used where
     // the processor has them.
@@ -52,6 +57,10 @@ private:
     // any), compared in full with the text; best when there is none.
     size_t firstWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text, size_t length,
                       size_t best) const;
+    // Calls visit(start) for every start of a needle that stands whole at those places.
+    template <typename Visit>
+    void forEachWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text, size_t length,
+                      Visit visit) const;
     Known known_[kMaxNeedles] = {};
     size_t count_ = 0;
     uint32_t furthestWindow_ = 0;

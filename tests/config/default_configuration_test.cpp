@@ -105,6 +105,9 @@ void storeSampleLines(StringList& lines, const std::string& loadedPath) {
         std::ifstream file(entry.path());
         for (std::string line; std::getline(file, line);) samples.push_back(line);
     }
+    // Literals the parsers look for at the very start of a line.
+    samples.push_back("Exception: raised where its line starts");
+    samples.push_back("Error: and again");
     std::mt19937 random(5);
     std::ofstream loaded(loadedPath, std::ios::binary);
     for (int i = 0; i < 6000; ++i) {

@@ -69,3 +69,52 @@ TEST(RegexNeedleFinder, FindsTheFirstWholeNeedleAtEveryPlace) {
     }
     RegexNeedleFinder::allowByteLookup(true);
 }
+
+// Collecting goes on past the first needle: the starts come in order, once each, every start
+// before the point the search is sure of is there, and that point lies past the text's start,
+// whether the search ran to the end or stopped after the most wanted; by bytes and by nibbles.
+TEST(RegexNeedleFinder, CollectsEveryStartBeforeWhereItIsSure) {
+    const std::vector<std::string> strings = {"ab", "xyz", "abcdefghijklmnopqrstu", "q:", "bxy"};
+    const char filler[] = "abxyzw:qcdefghijklmnopqrstu";
+    std::mt19937 random(5);
+    for (bool byBytes : {true, false}) {
+        RegexNeedleFinder::allowByteLookup(byBytes);
+        RegexNeedleFinder finder;
+        if (!finder.prepare(needlesOf(strings), nullptr, 0)) {
+            RegexNeedleFinder::allowByteLookup(true);
+            GTEST_SKIP() << "no wide instructions";
+        }
+        for (int round = 0; round < 300; ++round) {
+            size_t length = random() % 700;
+            std::string text;
+            for (size_t i = 0; i < length; ++i) text += random() % 3 ? '.' : filler[random() % (sizeof filler - 1)];
+            std::vector<uint32_t> expected;
+            for (size_t start = 0; start < length; ++start) {
+                for (const std::string& s : strings) {
+                    if (text.compare(start, s.size(), s) == 0) {
+                        expected.push_back(uint32_t(start));
+                        break;
+                    }
+                }
+            }
+            std::unique_ptr<uint8_t[]> bytes(new uint8_t[length]);
+            std::memcpy(bytes.get(), text.data(), length);
+            for (size_t most : {size_t(1), size_t(5), size_t(1000)}) {
+                std::vector<uint32_t> starts(most + RegexNeedleFinder::kMostInBlock);
+                size_t complete = 0;
+                size_t count = finder.collect(bytes.get(), bytes.get() + length, starts.data(), most, &complete);
+                starts.resize(count);
+                std::vector<uint32_t> sure;
+                for (uint32_t start : expected) {
+                    if (start < complete) sure.push_back(start);
+                }
+                ASSERT_EQ(starts, sure) << "at most " << most << " in " << text << (byBytes ? " by bytes" : "");
+                ASSERT_LE(complete, length);
+                if (length > 0) {
+                    ASSERT_GT(complete, 0u) << "no headway in " << text;
+                }
+            }
+        }
+    }
+    RegexNeedleFinder::allowByteLookup(true);
+}
