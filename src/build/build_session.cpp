@@ -12,8 +12,8 @@ BuildSession::~BuildSession() {
 }
 
 void BuildSession::clearOutput() {
-    matches.forEach([](LineMatch* match) { delete match; });
     matches.clear();
+    matchStore.clear();
     lines.clear();
 }
 
@@ -26,11 +26,12 @@ void BuildSession::appendMatch(const LineMatch* match) {
 }
 
 void BuildSession::appendMatch(LineMatch&& match) {
-    LineMatch* stored = new LineMatch(std::move(match));
+    LineMatch& stored = matchStore.append(std::move(match));
     try {
-        matches.append(stored);
+        matches.append(&stored);
     } catch (...) {
-        delete stored;
+        matchStore.seek(-1);
+        matchStore.removeCurrent();
         throw;
     }
 }
@@ -72,7 +73,7 @@ void BuildSession::settleUnclassifiedLines() {
 void BuildSession::removeLine(int index) {
     if (index < 0 || index >= lines.count()) return;
     if (index < matches.count()) {
-        delete *matches.at(index);
+        matches.seek(index);
         matches.removeCurrent();
     }
     lines.seek(index);

@@ -24,7 +24,10 @@ struct BuildSession {
     ~BuildSession();
 
     StringList lines;
-    List<LineMatch*> matches;  // parallel to lines; owned; none for a line without a match
+    List<LineMatch*> matches;  // parallel to lines; none for a line without a match
+    // The matches themselves, made in the node blocks of a list instead of one allocation each;
+    // a removed line's match stays here until the output is cleared.
+    List<LineMatch> matchStore;
     String lastCommand{""};
     String currentParser{""};
     String workingDirectory{""};

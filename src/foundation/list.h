@@ -207,17 +207,6 @@ public:
         }
     }
 
-    // Calls visit(element) for every element, in no particular order: the order of memory, which
-    // is quicker to follow than the links, while no node has been removed.
-    template <typename Visit>
-    void forEach(Visit visit) {
-        if (freeNodes_) {
-            for (Node* node = first_; node; node = node->next) visit(node->element);
-        } else {
-            forEachRoom([&visit](Node& node) { visit(node.element); });
-        }
-    }
-
     int count() const { return count_; }
     int position() const { return position_; }
     SeekTrace lastSeek() const { return trace_; }

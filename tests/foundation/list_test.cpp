@@ -127,7 +127,7 @@ int Counted::copiesLeft = 0;
 
 // Every element is visited and destroyed once, whether the list was only appended to, had
 // elements removed and their rooms reused, or failed to make an element.
-TEST(ListForEach, VisitsAndDestroysEveryElementOnce) {
+TEST(ListClear, VisitsAndDestroysEveryElementOnce) {
     for (int removed : {0, 1, 3}) {
         {
             List<Counted> list;
@@ -145,19 +145,9 @@ TEST(ListForEach, VisitsAndDestroysEveryElementOnce) {
             Counted::copiesLeft = 1000;
             list.append(Counted(2000));  // takes the room the failed element gave back
 
-            long sum = 0;
             int visited = 0;
-            list.forEach([&](Counted& element) {
-                sum += element.value;
-                ++visited;
-            });
-            long expected = 0;
-            list.visitFrom(0, [&](int, Counted& element) {
-                expected += element.value;
-                return true;
-            });
+            list.visitFrom(0, [&](int, Counted&) { return ++visited > 0; });
             EXPECT_EQ(visited, list.count());
-            EXPECT_EQ(sum, expected);
             EXPECT_EQ(Counted::alive, list.count());
         }
         EXPECT_EQ(Counted::alive, 0) << removed << " removed";
