@@ -151,6 +151,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(gates.passing(bytes.get(), end) >> gate & 1, "the gate ruled out a subject the pattern matches");
         gates.fitBulkSearch(bytes.get(), subject.size());
         FUZZ_CHECK(gates.firstGate(bytes.get(), end) != end, "the stretch search missed the gate of a match");
+        std::vector<uint32_t> places(1 + RegexNeedleFinder::kMostInBlock);
+        size_t complete = 0;
+        size_t count = gates.gatesFrom(bytes.get(), end, places.data(), 1, &complete);
+        FUZZ_CHECK(count > 0 || complete < subject.size(), "the collecting search missed the gate of a match");
     }
 
     // As the classifier matches a line: zero-terminated, on the full budget, which must end

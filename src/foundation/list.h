@@ -51,7 +51,8 @@ public:
     // of them is laid into the newest block's rooms at once while no released room waits for reuse.
     template <typename Make>
     void appendRun(int count, Make make) {
-        static_assert(noexcept(make(0)), "a run of elements has no way back");
+        static_assert(noexcept(make(0)) && std::is_nothrow_constructible<T, decltype(make(0))>::value,
+                      "a run of elements has no way back");
         int made = 0;
         while (made < count) {
             if (freeNodes_ || unusedInBlock_ == 0) {
@@ -74,7 +75,6 @@ public:
     }
     // Appends count copies of element.
     void appendCopies(const T& element, int count) {
-        static_assert(std::is_nothrow_copy_constructible<T>::value, "a run of copies has no way back");
         appendRun(count, [&element](int) noexcept -> const T& { return element; });
     }
 

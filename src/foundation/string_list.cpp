@@ -46,7 +46,6 @@ size_t lineLength(const char* start, const char* lineFeed) {
     return length;
 }
 
-
 }  // namespace
 
 StringList::~StringList() { clear(); }
