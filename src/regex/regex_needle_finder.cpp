@@ -26,8 +26,6 @@ bool RegexNeedleFinder::prepare(const std::vector<Needle>&, const uint8_t*, size
     return false;
 }
 
-const uint8_t* RegexNeedleFinder::first(const uint8_t*, const uint8_t* end) const { return end; }
-
 size_t RegexNeedleFinder::collect(const uint8_t* begin, const uint8_t* end, uint32_t*, size_t, size_t* complete) const {
     *complete = size_t(end - begin);
     return 0;
@@ -199,9 +197,8 @@ size_t RegexNeedleFinder::nextCandidates(const uint8_t* text, size_t place, size
     return nextCandidateBlock(text, place, stop, low_, high_, needlesAt, places);
 }
 
-template <typename Visit>
-void RegexNeedleFinder::forEachWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text,
-                                     size_t length, Visit visit) const {
+size_t RegexNeedleFinder::recordWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text,
+                                      size_t length, uint32_t* starts, size_t count) const {
     for (; places; places &= places - 1) {
         size_t offset = size_t(__builtin_ctzll(places));
         size_t at = place + offset;
@@ -211,25 +208,17 @@ void RegexNeedleFinder::forEachWhole(const uint8_t* needlesAt, uint64_t places, 
             size_t start = at - known.window;
             if (start + known.needle.length <= length &&
                 std::memcmp(text + start, known.needle.bytes, known.needle.length) == 0) {
-                visit(start);
+                starts[count++] = uint32_t(start);
             }
         }
     }
-}
-
-size_t RegexNeedleFinder::firstWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text,
-                                     size_t length, size_t best) const {
-    forEachWhole(needlesAt, places, place, text, length, [&best](size_t start) {
-        if (start < best) best = start;
-    });
-    return best;
+    return count;
 }
 
 size_t RegexNeedleFinder::collect(const uint8_t* begin, const uint8_t* end, uint32_t* starts, size_t most,
                                   size_t* complete) const {
     size_t length = size_t(end - begin);
     size_t count = 0;
-    auto record = [&count, starts](size_t start) { starts[count++] = uint32_t(start); };
     const size_t reach = kBlock + kWindow - 1;
     const size_t wholeBlocks = length >= reach ? (length - reach) / kBlock * kBlock + kBlock : 0;
     alignas(64) uint8_t needlesAt[kBlock];
@@ -239,7 +228,7 @@ size_t RegexNeedleFinder::collect(const uint8_t* begin, const uint8_t* end, uint
     while (place < wholeBlocks) {
         place = nextCandidates(begin, place, wholeBlocks, needlesAt, &places);
         if (place >= wholeBlocks) break;
-        forEachWhole(needlesAt, places, place, begin, length, record);
+        count = recordWhole(needlesAt, places, place, begin, length, starts, count);
         place += kBlock;
         if (count >= most) {
             // A start is seen at most furthestWindow_ places before its window.
@@ -257,7 +246,7 @@ size_t RegexNeedleFinder::collect(const uint8_t* begin, const uint8_t* end, uint
                 break;
             }
             if (nextCandidates(padded, copied, copied + 1, needlesAt, &places) == copied) {
-                forEachWhole(needlesAt, places, place + copied, begin, length, record);
+                count = recordWhole(needlesAt, places, place + copied, begin, length, starts, count);
             }
         }
     }
@@ -269,35 +258,17 @@ size_t RegexNeedleFinder::collect(const uint8_t* begin, const uint8_t* end, uint
     return count;
 }
 
+#endif
+
 const uint8_t* RegexNeedleFinder::first(const uint8_t* begin, const uint8_t* end) const {
     if (!ready_) return end;
-    size_t length = size_t(end - begin);
-    size_t best = length;  // the first start found so far
-    // Blocks of places are read whole from the text while their reads stay inside it. A window
-    // lies up to furthestWindow_ bytes into its needle: places are looked at until none of them
-    // can belong to a start before the best one.
-    const size_t reach = kBlock + kWindow - 1;
-    const size_t wholeBlocks = length >= reach ? (length - reach) / kBlock * kBlock + kBlock : 0;
-    alignas(64) uint8_t needlesAt[kBlock];
-    uint64_t places = 0;
-    size_t place = 0;
-    for (;;) {
-        size_t stop = best + furthestWindow_ + 1 < wholeBlocks ? best + furthestWindow_ + 1 : wholeBlocks;
-        place = nextCandidates(begin, place, stop, needlesAt, &places);
-        if (place >= stop) break;
-        best = firstWhole(needlesAt, places, place, begin, length, best);
-        place += kBlock;
+    // The first start collected is the first of all, as every start before where the search is
+    // sure is among those collected; without one, the search goes on from there.
+    uint32_t starts[1 + kMostInBlock];
+    for (const uint8_t* from = begin;;) {
+        size_t complete = 0;
+        if (collect(from, end, starts, 1, &complete) > 0) return from + starts[0];
+        from += complete;
+        if (from == end) return end;
     }
-    if (place < wholeBlocks) return begin + best;
-    // The last places (fewer than reach), from a copy with room behind it for the wide reads.
-    uint8_t padded[2 * reach + kBlock] = {};
-    std::memcpy(padded, begin + place, length - place);
-    for (size_t copied = 0; place + copied < length && place + copied <= best + furthestWindow_; copied += kBlock) {
-        if (nextCandidates(padded, copied, copied + 1, needlesAt, &places) == copied) {
-            best = firstWhole(needlesAt, places, place + copied, begin, length, best);
-        }
-    }
-    return begin + best;
 }
-
-#endif

@@ -52,15 +52,11 @@ private:
     // The first block from place on, before stop, where a needle's window may stand (see the
     // kernels); stop when there is none.
     size_t nextCandidates(const uint8_t* text, size_t place, size_t stop, uint8_t* needlesAt, uint64_t* places) const;
-    // The first start before best of a needle whose window may stand at one of the kBlock places
-    // from place on (needlesAt holds the needles' bits per place, places the places that have
-    // any), compared in full with the text; best when there is none.
-    size_t firstWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text, size_t length,
-                      size_t best) const;
-    // Calls visit(start) for every start of a needle that stands whole at those places.
-    template <typename Visit>
-    void forEachWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text, size_t length,
-                      Visit visit) const;
+    // Writes, from starts[count] on, the start of every needle standing whole whose window may
+    // stand at one of the kBlock places from place on (needlesAt holds the needles' bits per
+    // place, places the places that have any); the new count.
+    size_t recordWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text, size_t length,
+                       uint32_t* starts, size_t count) const;
     Known known_[kMaxNeedles] = {};
     size_t count_ = 0;
     uint32_t furthestWindow_ = 0;
