@@ -24,13 +24,18 @@ const size_t kPadding = 64 + 16;
 #if defined(__SSE2__)
 namespace {
 
-// The starts among the sixteen from block on where the gate's rarest pair of bytes stands.
+// Per start of the sixteen from block on, all ones where the gate's rarest pair of bytes stands.
+template <typename Scan>
+__m128i pairsAt(const uint8_t* block, const Scan& scan) {
+    const uint8_t* at = block + scan.pair;
+    return _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), scan.first),
+                         _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1)), scan.second));
+}
+
+// The same as a bit per start.
 template <typename Scan>
 unsigned pairCandidates(const uint8_t* block, const Scan& scan) {
-    const uint8_t* at = block + scan.pair;
-    return unsigned(_mm_movemask_epi8(
-        _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), scan.first),
-                      _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1)), scan.second))));
+    return unsigned(_mm_movemask_epi8(pairsAt(block, scan)));
 }
 
 }  // namespace
@@ -180,8 +185,7 @@ uint32_t RegexGateSet::passingPairScan(const uint8_t* begin, size_t length, uint
 uint32_t RegexGateSet::passing(const char* begin, const char* end) const {
     const uint8_t* first = reinterpret_cast<const uint8_t*>(begin);
     const uint8_t* last = reinterpret_cast<const uint8_t*>(end);
-    uint32_t all = gates_.size() == 32 ? ~0u : (1u << gates_.size()) - 1;
-    uint32_t passed = passingOneByOne(first, last, all & ~pairGates_);
+    uint32_t passed = passingOneByOne(first, last, allGates() & ~pairGates_);
     size_t length = size_t(last - first);
     if (!pairGates_ || (sharedByte_ >= 0 && !std::memchr(first, sharedByte_, length))) return passed;
     if (length <= kScanLimit) return passed | passingPairScan(first, length, pairGates_);
@@ -195,13 +199,8 @@ size_t RegexGateSet::firstPairGateInBlock(const uint8_t* text, size_t from, size
     __m128i low = _mm_setzero_si128();
     __m128i high = _mm_setzero_si128();
     for (const PairScan& scan : bulkScans_) {
-        const uint8_t* at = text + from + scan.pair;
-        auto pairAt = [&scan](const uint8_t* p) {
-            return _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), scan.first),
-                                 _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1)), scan.second));
-        };
-        low = _mm_or_si128(low, pairAt(at));
-        high = _mm_or_si128(high, pairAt(at + 16));
+        low = _mm_or_si128(low, pairsAt(text + from, scan));
+        high = _mm_or_si128(high, pairsAt(text + from + 16, scan));
     }
     uint32_t candidates = uint32_t(_mm_movemask_epi8(low)) | uint32_t(_mm_movemask_epi8(high)) << 16;
     for (; candidates; candidates &= candidates - 1) {
@@ -227,9 +226,8 @@ void RegexGateSet::fitBulkSearch(const char* sample, size_t length) {
 
 const char* RegexGateSet::firstGate(const char* begin, const char* end) const {
     if (gates_.empty()) return end;
-    uint32_t all = gates_.size() == 32 ? ~0u : (1u << gates_.size()) - 1;
 #if defined(__SSE2__)
-    if (pairGates_ != all) return begin;
+    if (pairGates_ != allGates()) return begin;
     const uint8_t* text = reinterpret_cast<const uint8_t*>(begin);
     if (bulkFinder_.ready()) {
         return reinterpret_cast<const char*>(bulkFinder_.first(text, reinterpret_cast<const uint8_t*>(end)));
@@ -252,15 +250,13 @@ const char* RegexGateSet::firstGate(const char* begin, const char* end) const {
     }
     return end;
 #else
-    (void)all;
     return begin;
 #endif
 }
 
 size_t RegexGateSet::gatesFrom(const char* begin, const char* end, uint32_t* places, size_t most,
                                size_t* complete) const {
-    uint32_t all = gates_.size() == 32 ? ~0u : (1u << gates_.size()) - 1;
-    if (!gates_.empty() && pairGates_ == all && bulkFinder_.ready()) {
+    if (!gates_.empty() && pairGates_ == allGates() && bulkFinder_.ready()) {
         return bulkFinder_.collect(reinterpret_cast<const uint8_t*>(begin), reinterpret_cast<const uint8_t*>(end),
                                    places, most, complete);
     }

@@ -55,6 +55,8 @@ private:
         int32_t run;         // the required run of the regex; -1 for alternatives
     };
     void buildPairScans();
+    // The bits of all gates in the set.
+    uint32_t allGates() const { return gates_.size() == 32 ? ~0u : (1u << gates_.size()) - 1; }
     // The gates among those given that stand somewhere in the subject, one search each.
     uint32_t passingOneByOne(const uint8_t* begin, const uint8_t* end, uint32_t gates) const;
     // The same for the pair gates, all in one scan of a copy of a short subject.
