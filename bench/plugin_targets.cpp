@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "bench_clock.h"
-#include "build/build_session.h"
+#include "session/build_session.h"
 #include "plugin/plugin_exports.h"
 #include "support/fake_platform.h"
 #include "support/scripted_host.h"

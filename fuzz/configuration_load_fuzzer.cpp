@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "build/build_session.h"
+#include "session/build_session.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "configuration_problem_count.h"

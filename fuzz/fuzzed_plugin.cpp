@@ -1,6 +1,6 @@
 #include "fuzzed_plugin.h"
 
-#include "build/build_session.h"
+#include "session/build_session.h"
 #include "config/configuration.h"
 #include "plugin/plugin_exports.h"
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "build/build_session.h"
-#include "build/output_capture.h"
-#include "build/output_window.h"
+#include "session/build_session.h"
+#include "session/output_capture.h"
+#include "session/output_window.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "fuzz_check.h"

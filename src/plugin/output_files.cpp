@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "build/build_session.h"
+#include "session/build_session.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "far/host_services.h"

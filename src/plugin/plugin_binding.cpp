@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "build/build_session.h"
+#include "session/build_session.h"
 #include "config/configuration.h"
 #include "foundation/bulk_memory.h"
 #include "far/host_services.h"

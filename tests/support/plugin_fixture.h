@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "build/build_session.h"
+#include "session/build_session.h"
 #include "plugin/plugin_exports.h"
 #include "support/fake_platform.h"
 #include "support/scripted_host.h"

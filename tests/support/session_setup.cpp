@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "build/build_session.h"
+#include "session/build_session.h"
 
 void fillSession(const std::vector<std::string>& lines) {
     BuildSession& state = session();

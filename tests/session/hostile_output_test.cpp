@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "build/build_session.h"
-#include "build/output_window.h"
+#include "session/build_session.h"
+#include "session/output_window.h"
 #include "support/plugin_fixture.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "build/build_session.h"
-#include "build/output_window.h"
-#include "build/source_navigation.h"
+#include "session/build_session.h"
+#include "session/output_window.h"
+#include "session/source_navigation.h"
 #include "support/plugin_fixture.h"
 #include "support/session_setup.h"
 

@@ -1,4 +1,4 @@
-#include "build/build_session.h"
+#include "session/build_session.h"
 
 #include <new>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "build/output_capture.h"
+#include "session/output_capture.h"
 
 #include <cstring>
 #include <utility>
@@ -7,8 +7,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "build/build_session.h"
-#include "build/output_window.h"
+#include "session/build_session.h"
+#include "session/output_window.h"
 #include "config/command_resolution.h"
 #include "foundation/byte_search.h"
 #include "platform/platform.h"

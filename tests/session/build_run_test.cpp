@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "build/build_session.h"
+#include "session/build_session.h"
 #include "config/configuration.h"
 #include "support/plugin_fixture.h"
 

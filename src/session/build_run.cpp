@@ -1,12 +1,12 @@
-#include "build/build_run.h"
+#include "session/build_run.h"
 
 #include <memory>
 #include <new>
 
-#include "build/build_session.h"
-#include "build/output_capture.h"
-#include "build/output_window.h"
-#include "build/source_navigation.h"
+#include "session/build_session.h"
+#include "session/output_capture.h"
+#include "session/output_window.h"
+#include "session/source_navigation.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "far/host_services.h"

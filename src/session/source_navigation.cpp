@@ -1,10 +1,10 @@
-#include "build/source_navigation.h"
+#include "session/source_navigation.h"
 
 #include <cctype>
 #include <cstring>
 
-#include "build/build_session.h"
-#include "build/output_window.h"
+#include "session/build_session.h"
+#include "session/output_window.h"
 #include "far/host_services.h"
 #include "platform/platform.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "build/build_session.h"
-#include "build/output_capture.h"
-#include "build/output_window.h"
+#include "session/build_session.h"
+#include "session/output_capture.h"
+#include "session/output_window.h"
 #include "support/plugin_fixture.h"
 
 namespace {
