@@ -26,10 +26,15 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake make g++ libgtest-dev)
 
-# Configures and builds one tree: configure_and_build DIR [cmake options...]
-configure_and_build() {
+# Configures one tree: configure_tree DIR [cmake options...]
+configure_tree() {
   local directory="$1"
   shift
   cmake -S "$TINKER_ROOT" -B "$directory" -DCMAKE_BUILD_TYPE="${TINKER_BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
-  cmake --build "$directory" -j "$JOBS"
+}
+
+# Configures and builds one tree whole: configure_and_build DIR [cmake options...]
+configure_and_build() {
+  configure_tree "$@"
+  cmake --build "$1" -j "$JOBS"
 }
