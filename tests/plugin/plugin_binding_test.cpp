@@ -134,7 +134,7 @@ TEST_F(PluginBinding, ConfigurationProblemsAreShownWithTheirNames) {
                 "</tinker-config>");
     startPlugin();
     EXPECT_EQ(host.messageBoxTexts(), (std::vector<std::string>{"Invalid entry in parser bad: it is disabled",
-                                                        "Invalid file name pattern: nope", host.message(16)}));
+                                                                "Invalid file name pattern: nope", host.message(16)}));
 }
 
 TEST_F(PluginBinding, MessageFormatsFromTheLanguageFileAreFilledSafely) {
