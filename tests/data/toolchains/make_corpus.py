@@ -175,6 +175,7 @@ def gcc_cases():
         case.run(command)
         gcc_json(case, command)
     case.expect("compilation terminated.", "-")
+    case.expect("fatal.c:1:10: fatal error:", "E", "fatal.c", 1, 10)  # gcc's JSON is lost at a fatal error
     cases.append(case)
 
     case = Case("gcc", "clang_diagnostics", GCC_SOURCE)
@@ -323,7 +324,7 @@ def ninja_cases():
     files["bad.ninja"] = "rule cc\n  command = true\nbuild x: nosuchrule y\n"
     files["dup.ninja"] = "rule cc\n  command = true\nbuild x: cc y\nbuild x: cc z\nbuild y: cc\nbuild z: cc\n"
     case = Case("ninja", "ninja", files)
-    case.run("ninja -k 0")
+    case.run("ninja -j1 -k 0")
     gcc_json(case, "gcc -Wall -c quoting.c")
     gcc_json(case, "gcc -Wall -c fatal.c")
     case.run("ninja -f bad.ninja")
@@ -334,6 +335,7 @@ def ninja_cases():
     case.expect("ninja: error: bad.ninja:3: ", "E", "bad.ninja", 3)
     case.expect("ninja: error: loading", "E")
     case.expect("ninja: warning: ", "W")
+    case.expect("fatal.c:1:10: fatal error:", "E", "fatal.c", 1, 10)  # gcc's JSON is lost at a fatal error
     case.expect("compilation terminated.", "-")
     return [case]
 
