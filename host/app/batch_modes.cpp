@@ -10,6 +10,7 @@
 
 #include "config/command_resolution.h"
 #include "config/configuration.h"
+#include "config/configuration_check.h"
 #include "far/host_services.h"
 #include "regex/regex.h"
 #include "services/language_file.h"
@@ -69,6 +70,23 @@ std::string storedLine(const char* bytes, size_t length) {
     return line;
 }
 
+bool readConfigurationText(const std::string& path, std::string& text) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char chunk[16384];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, got);
+    bool read = !std::ferror(file);
+    std::fclose(file);
+    return read;
+}
+
+// "line L, column C: text", with as much of the place as is known.
+std::string findingText(const ConfigurationFinding& finding) {
+    std::string place = finding.line ? "line " + std::to_string(finding.line) : std::string();
+    if (finding.column) place += ", column " + std::to_string(finding.column);
+    return place.empty() ? finding.text : place + ": " + finding.text;
+}
+
 }  // namespace
 
 int classifyLines(const std::string& configFile, const std::string& parser, const std::string& inputFile,
@@ -121,30 +139,30 @@ int checkConfiguration(const std::string& configFile, const std::string& languag
 
     std::fprintf(out, "%s\n", configFile.c_str());
     if (!xmlLoadFile(configFile.c_str())) {
-        std::fprintf(out, "problem: the file cannot be read or is not well-formed XML\n");
+        std::string text;
+        bool readable = readConfigurationText(configFile, text);
+        std::vector<ConfigurationFinding> findings = CheckConfigurationText(text.c_str());
+        std::fprintf(out, "problem: %s\n",
+                     readable && !findings.empty() ? findingText(findings.front()).c_str() : "the file cannot be read");
         return 1;
     }
     ProblemCollector collector;
-    int complete = BuildConfiguration(collector);
+    BuildConfiguration(collector);
     std::vector<std::string> problems;
     for (const auto& problem : collector.problems) problems.push_back(problemText(language, problem.first, problem.second));
-    if (!complete && collector.problems.empty()) problems.push_back("The parsers section is missing or empty");
 
-    // A command whose parser does not exist would run but never find an error.
-    Configuration& model = configuration();
-    int commands = 0;
-    for (int i = 0; i < model.fileTypes.count(); ++i) {
-        FileType* type = *model.fileTypes.at(i);
-        for (int j = 0; j < type->commands.count(); ++j) {
-            const BuildCommand* command = *type->commands.at(j);
-            ++commands;
-            if (!model.parsers.find(command->parser.text())) {
-                problems.push_back(std::string("Command \"") + command->name.text() + "\" uses the parser \"" +
-                                   command->parser.text() + "\", which the configuration does not define");
-            }
-        }
+    // The close reading names the place of each problem and what the loader would ignore unasked.
+    std::vector<std::string> warnings;
+    std::string text;
+    readConfigurationText(configFile, text);
+    for (const ConfigurationFinding& finding : CheckConfigurationText(text.c_str())) {
+        (finding.problem ? problems : warnings).push_back(findingText(finding));
     }
     for (const std::string& problem : problems) std::fprintf(out, "problem: %s\n", problem.c_str());
+    for (const std::string& warning : warnings) std::fprintf(out, "warning: %s\n", warning.c_str());
+    Configuration& model = configuration();
+    int commands = 0;
+    for (int i = 0; i < model.fileTypes.count(); ++i) commands += (*model.fileTypes.at(i))->commands.count();
 
     std::vector<std::string> prefixes;
     std::string list = model.prefixList.text() ? model.prefixList.text() : "";
@@ -159,7 +177,8 @@ int checkConfiguration(const std::string& configFile, const std::string& languag
     std::fprintf(out, "file types: %d\n", model.fileTypes.count());
     std::fprintf(out, "commands: %d\n", commands);
     std::fprintf(out, "prefixes: %zu (%s)\n", prefixes.size(), joined(prefixes).c_str());
-    std::fprintf(out, problems.empty() ? "no problems\n" : "%zu problem(s)\n", problems.size());
+    std::fprintf(out, problems.empty() ? "no problems" : "%zu problem(s)", problems.size());
+    std::fprintf(out, warnings.empty() ? "\n" : ", %zu warning(s)\n", warnings.size());
     FreeConfiguration();
     return problems.empty() ? 0 : 1;
 }
