@@ -179,28 +179,20 @@ void visitCandidateLines(const RegexGateSet& gates, bool bulk, StringList& lines
 
 }  // namespace
 
-String ExpandPlaceholders(const String& command, const CaptureSlots& slots, const char* subject) {
-    String expanded("");
-    const char* text = command.text() ? command.text() : "";
+namespace {
+
+// The texts of the slots that took part in the match of the subject.
+void capturePlaceholders(const CaptureSlots& slots, const char* subject, PlaceholderTexts& texts) {
     int subjectLength = static_cast<int>(std::strlen(subject));
-    for (const char* scan = text; *scan; ++scan) {
-        if (scan[0] != '$') {
-            expanded.append(scan[0]);
-        } else if (scan[1] == '$') {
-            expanded.append('$');
-            ++scan;
-        } else if (scan[1] >= '0' && scan[1] <= '9') {
-            int slot = scan[1] - '0';
-            if (slotTookPart(slots, slot, subjectLength)) {
-                expanded.appendPart(subject, slots[slot].start, slots[slot].end - slots[slot].start);
-            }
-            ++scan;
-        } else {
-            expanded.append('$');
+    for (int slot = 0; slot < PlaceholderTexts::kSlotCount; ++slot) {
+        texts.slot[slot] = String();
+        if (slotTookPart(slots, slot, subjectLength)) {
+            texts.slot[slot].assignPart(subject, slots[slot].start, slots[slot].end - slots[slot].start);
         }
     }
-    return expanded;
 }
+
+}  // namespace
 
 int FindCommandsForFile(const String& file, List<BuildCommand>& commands) {
     FileTypeList& types = configuration().fileTypes;
@@ -211,7 +203,7 @@ int FindCommandsForFile(const String& file, List<BuildCommand>& commands) {
         if (!matchSlots(*type->regex, subject, slots)) continue;
         for (int c = 0; c < type->commands.count(); ++c) {
             BuildCommand& copy = commands.append(**type->commands.at(c));
-            copy.command = ExpandPlaceholders(copy.command, slots, subject);
+            capturePlaceholders(slots, subject, copy.placeholders);
         }
     }
     return commands.count();
@@ -223,7 +215,7 @@ int ResolvePrefixCommand(const char* prefix, const char* argument, BuildCommand&
     command = *entry->command;
     CaptureSlots slots;
     if (!matchSlots(*entry->type->regex, argument, slots)) return 0;
-    command.command = ExpandPlaceholders(command.command, slots, argument);
+    capturePlaceholders(slots, argument, command.placeholders);
     return 1;
 }
 

@@ -126,7 +126,7 @@ void readCommands(XmlNode* typeElement, FileType* type, Configuration& model, Co
             reporter.report(ProblemCommandIncomplete, nullptr);
             continue;
         }
-        BuildCommand* command = new BuildCommand{String(name), String(parser), String("")};
+        BuildCommand* command = new BuildCommand{String(name), String(parser), String(""), PlaceholderTexts()};
         if (const char* prefix = xmlAttribute(element, "prefix")) {
             model.prefixes.findOrInsert(prefix) = PrefixEntry{type, command};
             model.prefixList.append(':').append(prefix);

@@ -50,10 +50,18 @@ struct Parser {
     bool everyPatternGated = true;
 };
 
+// The texts a command's $0..$9 stand for: what the file type's pattern captured of the file
+// name. A slot the pattern did not fill has no text (null), and stands for nothing.
+struct PlaceholderTexts {
+    static const int kSlotCount = 10;
+    String slot[kSlotCount];
+};
+
 struct BuildCommand {
     String name;
     String parser;
-    String command;
+    String command;  // as configured: the names go in only when it runs
+    PlaceholderTexts placeholders;
 };
 
 struct FileType {

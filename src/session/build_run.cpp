@@ -4,6 +4,7 @@
 #include <new>
 
 #include "session/build_session.h"
+#include "session/command_composition.h"
 #include "session/output_capture.h"
 #include "session/output_window.h"
 #include "session/source_navigation.h"
@@ -48,6 +49,7 @@ bool resolveCommand(const String* file, const BuildCommand* resolved) {
     BuildSession& state = session();
     if (resolved) {
         state.lastCommand = resolved->command;
+        state.lastPlaceholders = resolved->placeholders;
         state.currentParser = resolved->parser;
         return true;
     }
@@ -67,6 +69,7 @@ bool resolveCommand(const String* file, const BuildCommand* resolved) {
     }
     const BuildCommand& command = *commands.at(chosen);
     state.lastCommand = command.command;
+    state.lastPlaceholders = command.placeholders;
     state.currentParser = command.parser;
     return true;
 }
@@ -153,7 +156,9 @@ int runIntoFreshOutput(BuildSession& state) {
     HideCursor();
     int64_t startSeconds = platform().clockSeconds();
 
-    String command = platform().expandEnvironment(state.lastCommand.text());
+    Platform& system = platform();
+    String command = ComposeCommandLine(state.lastCommand.text(), state.lastPlaceholders, system.commandSyntax(),
+                                        [&system](const char* text) { return system.expandEnvironment(text); });
     int result = RunCommand(command.text());
 
     signalCompletion(startSeconds);

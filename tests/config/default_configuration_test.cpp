@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/command_resolution.h"
+#include "config/composed_command.h"
 #include "config/configuration.h"
 #include "foundation/string_list.h"
 #include "regex/regex_needle_finder.h"
@@ -49,12 +50,12 @@ TEST_F(DefaultConfiguration, OffersItsParsersAndPrefixes) {
     EXPECT_STREQ(PrefixListForHost().text(), ":gcc:clang:cl:gpp:py");
     List<BuildCommand> commands;
     EXPECT_EQ(FindCommandsForFile(String("hello.c"), commands), 4);
-    EXPECT_STREQ(commands.at(0)->command.text(), "gcc -Wall -Wextra -c \"hello.c\" -o \"hello.o\"");
+    EXPECT_EQ(composedCommand(*commands.at(0)), "gcc -Wall -Wextra -c \"hello.c\" -o \"hello.o\"");
     List<BuildCommand> makefile;
     EXPECT_EQ(FindCommandsForFile(String("sub/Makefile"), makefile), 2);
     BuildCommand python;
     EXPECT_EQ(ResolvePrefixCommand("py", "tool.py", python), 1);
-    EXPECT_STREQ(python.command.text(), "python3 \"tool.py\"");
+    EXPECT_EQ(composedCommand(python), "python3 \"tool.py\"");
 }
 
 TEST_F(DefaultConfiguration, GccAndClangOutput) {
