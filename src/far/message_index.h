@@ -27,4 +27,6 @@ enum MessageIndex {
     MsgOutputWindowTitle = 23,
     MsgNoParserMatches = 24,
     MsgOutOfMemory = 25,
+    MsgNotRegularFile = 26,
+    MsgBuildFolderMissing = 27,
 };

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -85,7 +86,7 @@ TEST_F(HostileOutput, ACatastrophicPatternCannotFreezeTheBuild) {
     EXPECT_EQ(outputMatches(), (Lines{"-", "E :0:-1", "W :0:-1"}));
 }
 
-TEST_F(HostileOutput, AHugeLogWithoutLineEndsLoadsInBoundedPieces) {
+TEST_F(HostileOutput, AHugeLogWithoutLineEndsLoadsInBoundedPiecesAndSavesBackWhole) {
     writeConfig(configWithCommand("true"));
     startPlugin();
     std::string log = directory.path("huge.log");
@@ -93,7 +94,7 @@ TEST_F(HostileOutput, AHugeLogWithoutLineEndsLoadsInBoundedPieces) {
         std::ofstream file(log, std::ios::binary);
         std::string block(1 << 20, 'x');
         for (int i = 0; i < 200; ++i) file << block;
-        file << "\nA.c:1:2: error: the end\n";
+        file << "\nA.c:1:2: error: the end\n" << block << "\n\nno line end";
     }
     std::filesystem::current_path(directory.root());
     host.panelItems = {"huge.log"};
@@ -106,9 +107,42 @@ TEST_F(HostileOutput, AHugeLogWithoutLineEndsLoadsInBoundedPieces) {
         total += length;
         longest = std::max(longest, length);
     }
-    EXPECT_EQ(total, 200u * (1 << 20) + 23);
+    EXPECT_EQ(total, 201u * (1 << 20) + 23 + 11);
     EXPECT_LT(longest, static_cast<size_t>(1 << 20));
-    EXPECT_EQ(outputMatches().back(), "E A.c:1:2");
+    EXPECT_EQ(outputMatches().at(201), "E A.c:1:2");
+
+    host.inputAnswers.push_back(directory.path("saved.log"));
+    openFromPluginsMenu(4);
+    EXPECT_TRUE(readWholeFile(directory.path("saved.log")) == readWholeFile(log));
+    EXPECT_TRUE(host.messageBoxes.empty());
+}
+
+// Reading a FIFO waits for a writer and reading a terminal waits for input: neither is opened
+// as a log, a configuration or a source file, and the host never hangs on one.
+TEST_F(HostileOutput, OnlyRegularFilesAreOpened) {
+    std::filesystem::current_path(directory.root());
+    ASSERT_EQ(mkfifo(directory.path("fifo.log").c_str(), 0600), 0);
+    build("printf 'fifo.log:1:1: error: a FIFO\\n/dev/tty:1:1: error: a terminal\\n.:1:1: error: a folder\\n'");
+    for (int line = 0; line < 3; ++line) {
+        platform.keys.clear();
+        for (int down = 0; down < line; ++down) platform.pressKey(VK_DOWN);
+        platform.pressKey(VK_RETURN);
+        openFromPluginsMenu(0);
+    }
+    EXPECT_TRUE(host.editorOpens.empty());
+    EXPECT_EQ(messageTexts(), (Lines{"Not a regular file, not opened: " + directory.path("fifo.log"),
+                                     "Not a regular file, not opened: /dev/tty",
+                                     "Not a regular file, not opened: " + directory.path(".")}));
+
+    host.panelItems = {"fifo.log"};
+    openFromPluginsMenu(3);
+    EXPECT_EQ(messageTexts().back(), host.message(14));
+
+    std::filesystem::remove(configPath());
+    ASSERT_EQ(mkfifo(configPath().c_str(), 0600), 0);
+    touchConfig();
+    openCommandLine("make:a.c");
+    EXPECT_EQ(messageTexts().back(), "Failed to load config!");
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
