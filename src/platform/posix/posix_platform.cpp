@@ -132,6 +132,7 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
             if (nothing >= 0) dup2(nothing, 0);
             signal(SIGPIPE, SIG_DFL);
             signal(SIGINT, SIG_DFL);
+            signal(SIGXFSZ, SIG_DFL);  // the host ignores it; the build must not inherit that
             execl("/bin/sh", "sh", "-c", commandLine, static_cast<char*>(nullptr));
         }
         if (shell > 0) _exit(0);
