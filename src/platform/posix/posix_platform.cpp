@@ -99,6 +99,41 @@ bool programOnPath(const char* program) {
     }
 }
 
+// The process group of the running build, and the Ctrl+C presses since it started. The build
+// has a group of its own, so a build that ignores Ctrl+C can still be stopped: the first press
+// is passed on as SIGINT, every further one kills the whole group.
+volatile sig_atomic_t buildGroup = 0;
+volatile sig_atomic_t interruptPresses = 0;
+
+void onInterruptDuringBuild(int) {
+    int saved = errno;
+    if (buildGroup > 0) kill(-buildGroup, ++interruptPresses == 1 ? SIGINT : SIGKILL);
+    errno = saved;
+}
+
+// Ctrl+C goes to the build while the object lives; the host's own handling comes back after.
+class BuildInterruptForwarding {
+public:
+    explicit BuildInterruptForwarding(pid_t group) {
+        interruptPresses = 0;
+        buildGroup = group;
+        struct sigaction forwarding {};
+        forwarding.sa_handler = onInterruptDuringBuild;
+        sigemptyset(&forwarding.sa_mask);
+        forwarding.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &forwarding, &previous_);
+    }
+    ~BuildInterruptForwarding() {
+        sigaction(SIGINT, &previous_, nullptr);
+        buildGroup = 0;
+    }
+    BuildInterruptForwarding(const BuildInterruptForwarding&) = delete;
+    BuildInterruptForwarding& operator=(const BuildInterruptForwarding&) = delete;
+
+private:
+    struct sigaction previous_ {};
+};
+
 }  // namespace
 
 PosixPlatform::~PosixPlatform() { closeConsole(); }
@@ -123,7 +158,9 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
     pid_t middle = fork();
     if (middle == 0) {
         // The middle process only starts the shell and leaves, so the shell is reparented and
-        // reaped by the system whenever it ends, even long after the output closed.
+        // reaped by the system whenever it ends, even long after the output closed. Its pid
+        // names the build's process group, which lives on in the shell and its children.
+        setpgid(0, 0);
         pid_t shell = fork();
         if (shell == 0) {
             dup2(output[1], 1);
@@ -149,6 +186,8 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
         close(startReport[0]);
         return RunStartFailed;
     }
+    setpgid(middle, middle);  // whichever of the two runs first makes the group
+    BuildInterruptForwarding forwarding(middle);
     waitRetrying(middle);
     int startError = 0;
     ssize_t reported = readRetrying(startReport[0], &startError, sizeof startError);
