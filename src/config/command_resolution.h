@@ -21,6 +21,13 @@ int FindCommandsForFile(const String& file, List<BuildCommand>& commands);
 // after it; 1 when found and its file type accepts the text, 0 otherwise.
 int ResolvePrefixCommand(const char* prefix, const char* argument, BuildCommand& command);
 
+// Starts a classification round (a build, a load): every pattern gets its full allowance of
+// step budgets back.
+void StartClassificationRound();
+// Moves to names "parser: pattern" for every pattern that ran past its step budget so often in
+// this round that it was turned off for the rest of it; each is named once.
+void TakeDisabledPatterns(StringList& names);
+
 // Classifies an output line with the named parser: 0 for no match (the match is left as it
 // was), MatchError or MatchWarning with the match filled in.
 int ClassifyLine(const char* parserName, const String& line, LineMatch& match);

@@ -59,6 +59,7 @@ bool readParserPattern(const XmlNode* entry, ParserPattern& pattern) {
     if (!expression || !file || !line) return false;
     pattern.regex = compilePattern(expression);
     if (!pattern.regex) return false;
+    pattern.expression.assign(expression);
     pattern.file = *file ? std::atoi(file) : -1;
     pattern.line = std::atoi(line);
     if (const char* pos = xmlAttribute(entry, "pos")) pattern.pos = std::atoi(pos);
@@ -96,6 +97,7 @@ bool readParsers(XmlNode* document, ParserTable& parsers, ConfigurationReporter&
     for (XmlNode* element = section->firstChild; element; element = element->next) {
         if (!element->isElement()) continue;
         Parser* parser = new Parser;
+        parser->name.assign(element->name);
         parsers.insertOrReplace(element->name, std::unique_ptr<Parser>(parser));
         readParserEntries(element, "error", parser, parsers, reporter);
         readParserEntries(element, "warning", parser, parsers, reporter);

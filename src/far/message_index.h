@@ -29,4 +29,5 @@ enum MessageIndex {
     MsgOutOfMemory = 25,
     MsgNotRegularFile = 26,
     MsgBuildFolderMissing = 27,
+    MsgPatternDisabled = 28,
 };

@@ -127,6 +127,14 @@ void selectFirstMatch() {
 
 }  // namespace
 
+void ReportDisabledPatterns() {
+    StringList disabled;
+    TakeDisabledPatterns(disabled);
+    for (int i = 0; i < disabled.count(); ++i) {
+        ShowMessage(formatMessage(hostMessage(MsgPatternDisabled), disabled.at(i)->text()).text());
+    }
+}
+
 int RunCommand(const char* commandLine) {
     CaptureSink sink;
     int result = platform().runCommand(commandLine, sink);
@@ -154,6 +162,7 @@ int runIntoFreshOutput(BuildSession& state) {
     state.horizontalOffset = 0;
     state.workingDirectory = platform().currentDirectory();
     HideCursor();
+    StartClassificationRound();
     int64_t startSeconds = platform().clockSeconds();
 
     Platform& system = platform();
@@ -176,6 +185,7 @@ void RunBuild(const String* file, const BuildCommand* resolved) {
     int result = runIntoFreshOutput(state);
     RestoreCursor();
     selectFirstMatch();
+    ReportDisabledPatterns();
     if (result != RunCompleted) {
         ShowMessage(hostMessage(result));
     } else {

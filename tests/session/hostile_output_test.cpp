@@ -92,11 +92,18 @@ TEST_F(HostileOutput, ACatastrophicPatternCannotFreezeTheBuild) {
                 "<error pattern='/(a+)+$/' file='' line=''/>"
                 "<warning pattern='/^w/' file='' line=''/>"
                 "</sh></parsers><types><filetype filename='/^(.*)\\.c$/'>"
-                "<command name='Run' parser='sh'>printf 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\\naaa\\nwarn\\n'</command>"
+                "<command name='Run' parser='sh'>printf 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\\naaa\\nwarn\\n'; "
+                "for i in 1 2 3 4 5 6; do printf 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\\n'; done; printf 'aaa\\n'</command>"
                 "</filetype></types></tinker-config>");
     startPlugin();
     openCommandLine("make:a.c");
-    EXPECT_EQ(outputMatches(), (Lines{"-", "E :0:-1", "W :0:-1"}));
+    // The third line that exhausts the budget turns the pattern off for the rest of the build,
+    // with one message; the other patterns go on.
+    EXPECT_EQ(outputMatches(), (Lines{"-", "E :0:-1", "W :0:-1", "-", "-", "-", "-", "-", "-", "-"}));
+    EXPECT_EQ(messageTexts(), (Lines{"Pattern sh: /(a+)+$/ took too long too often: it is off for the rest of this output"}));
+    openCommandLine("make:a.c");  // a new build: a new allowance
+    EXPECT_EQ(outputMatches().at(1), "E :0:-1");
+    EXPECT_EQ(messageTexts().size(), 2u);
 }
 
 TEST_F(HostileOutput, AHugeLogWithoutLineEndsLoadsInBoundedPiecesAndSavesBackWhole) {
