@@ -1,5 +1,7 @@
 #include "app/batch_modes.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -60,14 +62,21 @@ std::string joined(const std::vector<std::string>& names) {
     return text;
 }
 
-// The text of an output line as a build stores it: without its line end, control bytes blank.
-std::string storedLine(const char* bytes, size_t length) {
-    while (length > 0 && (bytes[length - 1] == '\n' || bytes[length - 1] == '\r')) --length;
-    std::string line(bytes, length);
+// The text of an output line as a build stores it: without its line end (LF or CR LF), only
+// what follows its last lone CR (progress output rewrites its line), control bytes blank.
+// False for a last line without LF that a CR ends: a build stores nothing of it.
+bool storedLine(const char* bytes, size_t length, std::string& line) {
+    bool ended = length > 0 && bytes[length - 1] == '\n';
+    if (ended) --length;
+    if (ended && length > 0 && bytes[length - 1] == '\r') --length;
+    size_t start = length;
+    while (start > 0 && bytes[start - 1] != '\r') --start;
+    if (!ended && start == length) return false;
+    line.assign(bytes + start, length - start);
     for (char& ch : line) {
         if (static_cast<unsigned char>(ch) < 0x20) ch = ' ';
     }
-    return line;
+    return true;
 }
 
 bool readConfigurationText(const std::string& path, std::string& text) {
@@ -112,13 +121,20 @@ int classifyLines(const std::string& configFile, const std::string& parser, cons
     } else if (!(input = std::fopen(inputFile.c_str(), "rb"))) {
         std::fprintf(errors, "tinker: cannot read %s: %s\n", inputFile.c_str(), std::strerror(errno));
         result = 2;
+    } else if (struct stat status; fstat(fileno(input), &status) == 0 && S_ISDIR(status.st_mode)) {
+        // A folder opens, then gives no lines: that would pass for an empty output.
+        std::fprintf(errors, "tinker: cannot read %s: %s\n", inputFile.c_str(), std::strerror(EISDIR));
+        std::fclose(input);
+        input = nullptr;
+        result = 2;
     }
     if (input) {
         char* buffer = nullptr;
         size_t capacity = 0;
         ssize_t length;
         while ((length = getline(&buffer, &capacity, input)) >= 0) {
-            std::string text = storedLine(buffer, static_cast<size_t>(length));
+            std::string text;
+            if (!storedLine(buffer, static_cast<size_t>(length), text)) continue;
             LineMatch match;
             int kind = ClassifyLine(parser.c_str(), String(text.c_str()), match);
             const char* file = kind && match.file.text() ? match.file.text() : "";
@@ -126,6 +142,11 @@ int classifyLines(const std::string& configFile, const std::string& parser, cons
                          kind ? match.line : 0, kind ? match.column : -1, text.c_str());
         }
         std::free(buffer);
+        if (std::ferror(input)) {
+            std::fprintf(errors, "tinker: cannot read %s: %s\n", input == stdin ? "the standard input" : inputFile.c_str(),
+                         std::strerror(errno));
+            result = 2;
+        }
         if (input != stdin) std::fclose(input);
     }
     FreeConfiguration();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/command_resolution.h"
+#include "config/composed_command.h"
 #include "config/configuration.h"
 #include "foundation/string_list.h"
 #include "regex/regex_needle_finder.h"
@@ -50,19 +51,19 @@ TEST_F(DefaultConfiguration, OffersItsParsersAndPrefixes) {
     EXPECT_STREQ(PrefixListForHost().text(), ":gcc:clang:cl:gpp:clangpp:gfortran:py:rustc:go:javac:tsc:perl");
     List<BuildCommand> commands;
     EXPECT_EQ(FindCommandsForFile(String("hello.c"), commands), 4);
-    EXPECT_STREQ(commands.at(0)->command.text(), "gcc -Wall -Wextra -c \"hello.c\" -o \"hello.o\"");
+    EXPECT_EQ(composedCommand(*commands.at(0)), "gcc -Wall -Wextra -c \"hello.c\" -o \"hello.o\"");
     List<BuildCommand> makefile;
     EXPECT_EQ(FindCommandsForFile(String("sub/Makefile"), makefile), 2);
     BuildCommand python;
     EXPECT_EQ(ResolvePrefixCommand("py", "tool.py", python), 1);
-    EXPECT_STREQ(python.command.text(), "python3 \"tool.py\"");
+    EXPECT_EQ(composedCommand(python), "python3 \"tool.py\"");
     // A CMake project in a folder is configured and built there; in the current folder, here.
     List<BuildCommand> cmake;
     EXPECT_EQ(FindCommandsForFile(String("src/CMakeLists.txt"), cmake), 2);
-    EXPECT_STREQ(cmake.at(0)->command.text(), "cmake -S \"src/.\" -B \"src/build\" && cmake --build \"src/build\"");
+    EXPECT_EQ(composedCommand(*cmake.at(0)), "cmake -S \"src/.\" -B \"src/build\" && cmake --build \"src/build\"");
     List<BuildCommand> here;
     EXPECT_EQ(FindCommandsForFile(String("CMakeLists.txt"), here), 2);
-    EXPECT_STREQ(here.at(0)->command.text(), "cmake -S \".\" -B \"build\" && cmake --build \"build\"");
+    EXPECT_EQ(composedCommand(*here.at(0)), "cmake -S \".\" -B \"build\" && cmake --build \"build\"");
     // Each new kind of file finds its commands, and nothing else does.
     const std::pair<const char*, int> kinds[] = {{"a.h", 2}, {"a.hpp", 2}, {"boot.S", 2}, {"rules.mk", 2},
                                                  {"main.rs", 2}, {"Cargo.toml", 1}, {"main.go", 3}, {"Foo.java", 2},

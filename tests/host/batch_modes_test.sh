@@ -78,6 +78,19 @@ stderr_has "unknown parser" "unknown parser 'nosuch'"
 stderr_has "unknown parser" "cmake, gcc, gfortran, go, java, make, msvc, ninja, perl, python, rust, tsc"
 check "unreadable input" 2 "" -- "$TINKER" --classify gcc "$WORK/missing.txt"
 stderr_has "unreadable input" "cannot read $WORK/missing.txt"
+check "a folder as input" 2 "" -- "$TINKER" --classify gcc "$WORK"
+stderr_has "a folder as input" "cannot read $WORK: Is a directory"
+# A lone CR keeps what follows it, as in a build; a last line that a CR ends is dropped.
+printf 'progress 10%%\rx.c:1:2: error: e\r\nplain\r\r\nlast\r' > "$WORK/progress.txt"
+check "carriage returns as a build has them" 0 "E${TAB}x.c${TAB}1${TAB}2${TAB}x.c:1:2: error: e
+-${TAB}${TAB}0${TAB}-1${TAB}" -- "$TINKER" --classify gcc "$WORK/progress.txt"
+# Output that cannot be written is a failure, in every batch mode.
+check "classify into a full disk" 2 "" -- sh -c '"$0" --classify gcc "$1" > /dev/full' "$TINKER" "$WORK/output.txt"
+check "check-config into a full disk" 2 "" -- sh -c '"$0" --check-config > /dev/full' "$TINKER"
+check "match into a full disk" 2 "" -- sh -c '"$0" --match /a/ a > /dev/full' "$TINKER"
+mkfifo "$WORK/fifo.xml"
+check "check-config of a FIFO" 1 "$WORK/fifo.xml
+problem: the file cannot be read or is not well-formed XML" -- "$TINKER" --check-config "$WORK/fifo.xml"
 cat > "$WORK/own.xml" <<'XML'
 <tinker-config>
   <parsers><lint><warning pattern="/^LINT (\w+) (\d+)/" file="1" line="2"/></lint></parsers>
