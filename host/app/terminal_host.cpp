@@ -222,6 +222,9 @@ void TerminalHost::execute(const std::string& text) {
     history_.push_back(line);
     historyPosition_ = static_cast<int>(history_.size());
 
+    // The plug-in's prefixes follow its configuration, which may have changed since it was
+    // last asked.
+    module_.describe();
     std::string passed;
     if (module_.routeCommandLine(line, passed)) {
         callPlugin(OPEN_COMMANDLINE, reinterpret_cast<INT_PTR>(passed.c_str()));
