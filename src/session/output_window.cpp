@@ -184,6 +184,8 @@ void DrawLines(int first, bool highlight) {
 
         int used = 0;
         if (numbers) used = std::snprintf(row, kRowSlack, "%03d ", index);
+        // From 1000 on the number is wider than the column: it keeps its colour all the same.
+        int numberLength = used;
         int room = width - used;
         if (length >= offset && room > 0) {
             int shown = length - offset < room ? length - offset : room;
@@ -200,7 +202,7 @@ void DrawLines(int first, bool highlight) {
         if (numbers) {
             attribute = colors.numbers | (colors.background << 4);
             if (selected) attribute = swapNibbles(attribute);
-            row[kNumbersWidth] = 0;
+            row[numberLength] = 0;
             services.Text(0, firstRow + j, attribute, row);
         }
         if (length - offset > width) {

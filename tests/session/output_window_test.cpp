@@ -77,6 +77,21 @@ TEST_F(OutputWindowTest, NumbersColumnAndHorizontalOffset) {
     EXPECT_EQ(state().horizontalOffset, 0);
 }
 
+TEST_F(OutputWindowTest, NumbersOfFourAndMoreDigitsAreOneColourWithTheirBlank) {
+    configuration().options.shownumbers = 1;
+    fillSession(manyLines(10001));
+    for (int index : {1000, 10000}) {
+        state().top = index - 1;
+        state().selected = index - 1;
+        run({});
+        std::string number = std::to_string(index) + " ";
+        EXPECT_EQ(host.rowText(1), number + "line " + std::to_string(index));
+        for (size_t x = 0; x < number.size(); ++x) EXPECT_EQ(host.attributeAt(x, 1), 0x1B) << index << " at " << x;
+        EXPECT_EQ(host.attributeAt(number.size(), 1), 0x17) << index;
+        EXPECT_EQ(host.attributeAt(0, 0), 0xB1) << index;  // the selected line's number, swapped
+    }
+}
+
 TEST_F(OutputWindowTest, LongLinesShowAMarkerAndCtrlRightBringsTheirEndIntoView) {
     std::string longLine(100, 'a');
     longLine.back() = 'Z';
