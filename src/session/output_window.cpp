@@ -135,6 +135,16 @@ int windowFirstRow() {
     return state.consoleHeight > kBandRows ? state.consoleHeight - kBandRows : 0;
 }
 
+void scrollToSelected() {
+    BuildSession& state = session();
+    int page = visibleRows();
+    bool lineBelow = state.selected + 1 < state.lineCount();
+    int context = state.mode == WindowBottomBand && page > 1 && lineBelow ? 1 : 0;
+    if (state.selected < state.top) state.top = state.selected;
+    if (state.selected + context >= state.top + page) state.top = state.selected + context - page + 1;
+    if (state.top < 0) state.top = 0;
+}
+
 HANDLE ClearWindowArea(bool saveScreen) {
     BuildSession& state = session();
     refreshConsoleSize();
@@ -231,7 +241,7 @@ void OutputWindow() {
         state.selected = 0;
         state.top = 0;
     }
-    if (state.selected >= state.top + visibleRows()) state.top = state.selected - visibleRows() + 1;
+    scrollToSelected();
 
     int failedReads = 0;
     for (bool leave = false; !leave;) {

@@ -194,6 +194,28 @@ TEST_F(OutputWindowTest, BottomBandDrawsOnlyTheLastTwentyRows) {
     EXPECT_EQ(state().selected, 20);
 }
 
+TEST_F(OutputWindowTest, InTheBandTheSelectedErrorKeepsALineBelowIt) {
+    session().mode = WindowBottomBand;
+    std::vector<std::string> lines = manyLines(40);
+    lines[19] = "E:a.c:1:1 first";
+    lines[30] = "E:a.c:2:1 second";
+    lines[39] = "E:a.c:3:1 last";
+    fillSession(lines);
+    state().selected = 19;  // one past the band's last row when the window opens
+    run({});
+    EXPECT_EQ(host.rowText(23), "E:a.c:1:1 first");
+    EXPECT_EQ(host.rowText(24), "line 20");
+    run({key(VK_F8)});
+    EXPECT_EQ(host.rowText(23), "E:a.c:2:1 second");
+    EXPECT_EQ(host.rowText(24), "line 31");
+    run({key(VK_F8)});  // nothing below the last line: it takes the bottom row
+    EXPECT_EQ(host.rowText(24), "E:a.c:3:1 last");
+    EXPECT_EQ(state().top, 20);
+    run({key(VK_F8, SHIFT_PRESSED)});  // upwards the selection only needs to show
+    EXPECT_EQ(state().selected, 30);
+    EXPECT_EQ(state().top, 20);
+}
+
 TEST_F(OutputWindowTest, BottomBandOnALowConsoleStaysOnScreen) {
     platform.size = {80, 12};
     host.height = 12;
