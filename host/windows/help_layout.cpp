@@ -11,8 +11,7 @@ struct ShownLine {
     std::vector<int> links;
 };
 
-ShownLine showLine(const std::string& line, HelpLayout& layout) {
-    ShownLine shown;
+void appendLine(const std::string& line, ShownLine& shown, HelpLayout& layout) {
     for (const HelpSegment& segment : parseHelpLine(line)) {
         int link = -1;
         if (segment.kind == HelpSegment::Link) {
@@ -23,7 +22,26 @@ ShownLine showLine(const std::string& line, HelpLayout& layout) {
         shown.kinds.insert(shown.kinds.end(), segment.text.size(), segment.kind);
         shown.links.insert(shown.links.end(), segment.text.size(), link);
     }
-    return shown;
+}
+
+// The topic's paragraphs: a line without a blank in front joins the text line above it.
+std::vector<ShownLine> paragraphsOf(const HelpTopic& topic, HelpLayout& layout) {
+    std::vector<ShownLine> paragraphs;
+    bool joinable = false;
+    for (const std::string& line : topic.lines) {
+        bool continues = joinable && !line.empty() && line[0] != ' ';
+        if (continues) {
+            ShownLine& paragraph = paragraphs.back();
+            paragraph.text += ' ';
+            paragraph.kinds.push_back(HelpSegment::Plain);
+            paragraph.links.push_back(-1);
+        } else {
+            paragraphs.emplace_back();
+        }
+        appendLine(line, paragraphs.back(), layout);
+        joinable = !line.empty();
+    }
+    return paragraphs;
 }
 
 // One row: the characters [from, to) of the line from a column, in pieces of one kind and link.
@@ -46,8 +64,7 @@ void addRow(const ShownLine& shown, size_t from, size_t to, int column, HelpLayo
 HelpLayout layOutHelpTopic(const HelpTopic& topic, int width) {
     width = std::max(width, 1);
     HelpLayout layout;
-    for (const std::string& line : topic.lines) {
-        ShownLine shown = showLine(line, layout);
+    for (const ShownLine& shown : paragraphsOf(topic, layout)) {
         const std::string& text = shown.text;
         size_t indent = std::min(text.find_first_not_of(' '), text.size());
         // Deep indentation would leave no room for the text that wraps under it.

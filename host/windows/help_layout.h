@@ -5,9 +5,10 @@
 
 #include "windows/help_file.h"
 
-// A help topic's lines laid out in rows of a width: a line longer than the width wraps at a
-// blank (or, in a word longer than a row, anywhere) and goes on under its own indentation, so
-// that nothing of it is lost at the window's edge.
+// A help topic's lines laid out in rows of a width. As in the host's help files, a line that
+// starts with a blank begins a paragraph and a line that does not carries on the one above; a
+// paragraph longer than the width wraps at a blank (or, in a word longer than a row, anywhere)
+// and goes on under its own indentation, so that nothing of it is lost at the window's edge.
 struct HelpPiece {
     int column = 0;
     std::string text;
