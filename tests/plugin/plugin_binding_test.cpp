@@ -64,7 +64,7 @@ TEST_F(PluginBinding, CommandPrefixFollowsTheConfiguration) {
     EXPECT_EQ(announcedPrefix(), "make");
     EXPECT_TRUE(host.messageBoxes.empty());
     OpenPlugin(OPEN_DISKMENU, 0);
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Failed to load config!"}));
+    EXPECT_EQ(host.messageBoxTexts(), (std::vector<std::string>{"Failed to load config!"}));
 
     writeConfig(configWithPrefixes(""));  // a single empty prefix adds nothing
     touchConfig();
