@@ -79,6 +79,10 @@ TEST(RegexRequiredLiterals, RunsComeFromTheMandatorySequence) {
     EXPECT_EQ(literals("/x(?:y|z)w(?=q)v/"), (Runs{"x", "w", "v"}));
     EXPECT_EQ(literals("/a|b/"), Runs{});
     EXPECT_EQ(literals("/(?:ab)?c$/m"), (Runs{"c"}));
+    // A loop that runs at least once gives its first iteration; its end breaks the run.
+    EXPECT_EQ(literals("/x(ab){2,}?c/"), (Runs{"xab", "c"}));
+    EXPECT_EQ(literals("/((c+?){2,}a+?){3}?/"), (Runs{"c", "a"}));
+    EXPECT_EQ(literals("/x(a|b)+c/"), (Runs{"x", "c"}));
     // A look-behind can move the position back: nothing after it is required.
     EXPECT_EQ(literals("/ab(?<=b)c/"), (Runs{"ab"}));
     // The filter agrees with the matcher, including folded text and text found only in order.
