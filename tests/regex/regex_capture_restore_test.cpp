@@ -297,6 +297,9 @@ TEST(RegexCaptureRestore, SpansOfAbandonedAttemptsAreUndone) {
         {"/(?:(?=(a)(b))a\\2|a)b/", "ab", "0..2 - -"},
         {"/(?:(?!(a)b)ax|a)b/", "ab", "0..2 -"},
         {"/(a|(?=(b)))*\\2c/", "abc", "0..3 1..1 1..2"},
+        // A look-ahead whose body saved more spans than one stack chunk holds.
+        {"/(?=((a)(b))+)a/", "abababababababababab", "0..1 18..20 18..19 19..20"},
+        {"/(?:(?=((a)(b))+)c|ab)/", "abababababababababab", "0..2 - - -"},
         // Lazy counted loops; the subject without an "a" is refused before any backtracking.
         {"/((c+?){2,}a+?){3}?/", "cccccccccccccccccccccccc", "<no match>"},
         {"/((c+?){2,}a+?){3}?/", "cccacccacccacccacccaccca", "0..12 8..12 10..11"},
