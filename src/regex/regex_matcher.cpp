@@ -135,9 +135,10 @@ int Regex::runProgram(const uint8_t* start, const uint8_t* end, CaptureSpan* spa
     // is nothing to restore it for.
     if (spanGenerations_.size() < size_t(count)) spanGenerations_.resize(size_t(count));
     uint64_t* const spanGeneration = spanGenerations_.data();
-    for (int32_t i = 0; i < count; ++i) spanGeneration[i] = stack.generation();
+    for (int32_t i = 1; i < count; ++i) spanGeneration[i] = stack.generation();
     auto offset = [start](const uint8_t* p) { return int32_t(p - start); };
-    auto captures = [count](const RegexNode* group) { return group->index >= 0 && group->index < count; };
+    // Span 0 is written once, at the end: the match always starts at the subject's start.
+    auto captures = [count](const RegexNode* group) { return group->index > 0 && group->index < count; };
     auto keepSpan = [&](const RegexNode* group) {
         const int32_t index = group->index;
         if (spanGeneration[index] == stack.generation()) return;
@@ -380,6 +381,8 @@ step:
         stack.push(Commit, node, pos, pos, 0, 0, 0);
         break;
     case Accept:
+        // count is above maxBackReference, so there is room for span 0.
+        spans[0] = CaptureSpan{0, offset(pos)};
         return 1;
     case GroupClose: {
         const RegexNode* open = node->partner;
