@@ -139,17 +139,17 @@ TEST_F(InvocationRoutes, RepeatRunsInTheSavedWorkingDirectoryAndComesBack) {
     EXPECT_EQ(platform.commandsRun.size(), 3u);
 }
 
-TEST_F(InvocationRoutes, BuildingTheEditedFileRunsInItsFolder) {
+TEST_F(InvocationRoutes, BuildingTheEditedFileRunsInTheCurrentFolder) {
     startWith("pwd; printf '$0\\n'");
     std::string source = directory.write("project/src/main.c", "int main;\n");
     host.windows.push_back({WTYPE_EDITOR, false, source});
     host.currentWindow = 1;
-    enterDirectory("elsewhere");
+    enterDirectory("project");
     openFromEditor(2);
-    EXPECT_EQ(outputLines(), (Lines{directory.path("project/src"), source}));
+    EXPECT_EQ(outputLines(), (Lines{directory.path("project"), source}));
     EXPECT_EQ(session().mode, WindowBottomBand);
-    EXPECT_EQ(std::string(session().workingDirectory.text()), directory.path("project/src"));
-    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("elsewhere")));
+    EXPECT_EQ(std::string(session().workingDirectory.text()), directory.path("project"));
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("project")));
     EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items[2]), host.message(7));
 }
 
