@@ -307,3 +307,26 @@ TEST_F(LoadingOutput, AChangedLogIsReadAgainBeforeItIsShown) {
     openFromPluginsMenu(0);
     EXPECT_EQ(outputLines(), (Lines{"built"}));
 }
+
+TEST_F(LoadingOutput, ALoadedLogLeavesTheLastBuildToRepeat) {
+    writeConfig("<tinker-config><parsers>" + std::string(kParserA) +
+                "<sh><error pattern='/^(.+?):(\\d+): error/' file='1' line='2'/></sh></parsers><types>"
+                "<filetype filename='/.*c$/'><command name='Run' parser='sh'>pwd; printf 'a.c:3: error\\n'</command>"
+                "</filetype></types></tinker-config>");
+    startPlugin();
+    enterDirectory("project");
+    openCommandLine("make:a.c");
+    enterDirectory("logs");
+    host.panelItems = {"build.log"};
+    writeLog("A1\r\nA2\r\n");
+    openFromPluginsMenu(3);
+    EXPECT_EQ(outputLines(), (Lines{"A1", "A2"}));  // no CR left at the line ends
+    EXPECT_STREQ(session().currentParser.text(), "alpha");
+
+    openFromPluginsMenu(1);  // repeat: the build's command, parser and folder, not the log's
+    EXPECT_EQ(outputLines(), (Lines{directory.path("project"), "a.c:3: error"}));
+    EXPECT_EQ(outputMatches(), (Lines{"-", "E a.c:3:-1"}));
+    EXPECT_EQ(platform.commandsRun.size(), 2u);
+    EXPECT_EQ(platform.commandsRun[0], platform.commandsRun[1]);
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("logs")));
+}

@@ -126,9 +126,9 @@ TEST_F(SourceNavigation, TheRedrawFlagIsConsumedAfterTheWindowCloses) {
 }
 
 TEST_F(SourceNavigation, StepsMoveBetweenMatchesAndStopAtTheEnds) {
-    fillSession({"a", "E:f:1:1 e1", "b", "W:f:2:1 w", "c", "E:f:3:1 e2", "d"});
+    fillSession({"a", "E:f:1:1 e1", "N:f:1:1 n", "W:f:2:1 w", "N:f:2:1 n", "E:f:3:1 e2", "d"});
     session().selected = 1;
-    run({VK_F8});
+    run({VK_F8});  // notes are passed over
     EXPECT_EQ(session().selected, 3);
     run({VK_F4, VK_F9});
     EXPECT_EQ(session().selected, 5);
