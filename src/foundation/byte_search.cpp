@@ -1,7 +1,7 @@
 #include "foundation/byte_search.h"
 
 // Not on Windows: there GCC cannot align the stack for the wide registers it may spill.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32) && !defined(TINKER_PORTABLE_SEARCH)
 #define TINKER_WIDE_BYTE_SEARCH 1
 #include <immintrin.h>
 #endif
@@ -41,7 +41,7 @@ size_t collectBySixteen(const char* begin, size_t length, char byte, uint32_t* o
                         size_t* searched, bool* zeroSeen) {
     size_t count = 0;
     size_t at = 0;
-#if defined(__SSE2__)
+#if defined(TINKER_SSE2_SEARCH)
     const __m128i wanted = _mm_set1_epi8(byte);
     __m128i zeros = _mm_setzero_si128();
     for (; length - at >= 64 && count < most; at += 64) {

@@ -3,14 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE2__)
+#include "foundation/vector_search.h"
+#if defined(TINKER_SSE2_SEARCH)
 #include <emmintrin.h>
 #endif
 
 // The first place in [p, limit) that holds byte a or byte b, limit when none does. Lines are
 // short, so this inline scan of sixteen bytes at a time beats a call of memchr for each.
 inline const char* findEitherByte(const char* p, const char* limit, char a, char b) {
-#if defined(__SSE2__)
+#if defined(TINKER_SSE2_SEARCH)
     const __m128i first = _mm_set1_epi8(a);
     const __m128i second = _mm_set1_epi8(b);
     for (; limit - p >= 16; p += 16) {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
+#include "foundation/vector_search.h"
+#if defined(TINKER_SSE2_SEARCH)
 #include <emmintrin.h>
 #endif
 
@@ -21,7 +22,7 @@ const size_t kPadding = 64 + 16;
 
 }  // namespace
 
-#if defined(__SSE2__)
+#if defined(TINKER_SSE2_SEARCH)
 namespace {
 
 // Per start of the sixteen from block on, all ones where the gate's rarest pair of bytes stands.
@@ -100,7 +101,7 @@ void RegexGateSet::buildPairScans() {
             scan.length = uint32_t(literal.size());
             scan.pair = uint32_t(gate.literals.size() == 1 ? gate.pair : rarestPair(literal.data(), int32_t(literal.size())));
             scan.bit = 1u << i;
-#if defined(__SSE2__)
+#if defined(TINKER_SSE2_SEARCH)
             scan.first = _mm_set1_epi8(char(scan.bytes[scan.pair]));
             scan.second = _mm_set1_epi8(char(scan.bytes[scan.pair + 1]));
 #endif
@@ -154,7 +155,7 @@ uint32_t RegexGateSet::passingOneByOne(const uint8_t* begin, const uint8_t* end,
 }
 
 uint32_t RegexGateSet::passingPairScan(const uint8_t* begin, size_t length, uint32_t gates) const {
-#if defined(__SSE2__)
+#if defined(TINKER_SSE2_SEARCH)
     // Sixteen starts at a time for every open gate: where both bytes of its pair stand, the
     // whole gate is compared. Starts whose gate would run past the subject are left out.
     alignas(16) uint8_t padded[kScanLimit + kPadding];
@@ -193,7 +194,7 @@ uint32_t RegexGateSet::passing(const char* begin, const char* end) const {
 }
 
 size_t RegexGateSet::firstPairGateInBlock(const uint8_t* text, size_t from, size_t length) const {
-#if defined(__SSE2__)
+#if defined(TINKER_SSE2_SEARCH)
     // Where any gate's pair stands, in two blocks of sixteen starts; each place is then compared
     // with every gate.
     __m128i low = _mm_setzero_si128();
@@ -226,7 +227,7 @@ void RegexGateSet::fitBulkSearch(const char* sample, size_t length) {
 
 const char* RegexGateSet::firstGate(const char* begin, const char* end) const {
     if (gates_.empty()) return end;
-#if defined(__SSE2__)
+#if defined(TINKER_SSE2_SEARCH)
     if (pairGates_ != allGates()) return begin;
     const uint8_t* text = reinterpret_cast<const uint8_t*>(begin);
     if (bulkFinder_.ready()) {

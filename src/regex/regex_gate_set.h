@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#if defined(__SSE2__)
+#include "foundation/vector_search.h"
+#if defined(TINKER_SSE2_SEARCH)
 #include <emmintrin.h>
 #endif
 
@@ -68,7 +69,7 @@ private:
 
     // A gate as the combined scan looks for it: its pair of bytes spread over a whole block.
     struct PairScan {
-#if defined(__SSE2__)
+#if defined(TINKER_SSE2_SEARCH)
         __m128i first;
         __m128i second;
 #endif

@@ -5,7 +5,8 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
+#include "foundation/vector_search.h"
+#if defined(TINKER_SSE2_SEARCH)
 #include <emmintrin.h>
 #endif
 
@@ -27,7 +28,7 @@ inline const uint8_t* Regex::findRun(const RequiredRun& required, const uint8_t*
         const int32_t pair = required.pair;
         const uint8_t* lastStart = end - length;
         const uint8_t* start = from;
-#if defined(__SSE2__)
+#if defined(TINKER_SSE2_SEARCH)
         // Sixteen starts at a time; the loads end no later than the last start's pair. The
         // last block is moved back to end at the last start, its starts already tried masked.
         if (lastStart - start >= 15) {

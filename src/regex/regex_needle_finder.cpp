@@ -4,7 +4,7 @@
 #include <cstring>
 
 // Not on Windows: there GCC cannot align the stack for the wide registers it spills.
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32) && !defined(TINKER_PORTABLE_SEARCH)
 #define TINKER_WIDE_NEEDLE_FINDER 1
 #include <immintrin.h>
 

@@ -3,7 +3,8 @@
 #include <cstring>
 #include <utility>
 
-#if defined(__SSE2__)
+#include "foundation/vector_search.h"
+#if defined(TINKER_SSE2_SEARCH)
 #include <emmintrin.h>
 #endif
 
@@ -38,7 +39,7 @@ void redrawTail(BuildSession& state) {
 // Turns every byte below 0x20 into a blank; most lines have none, which whole blocks tell.
 void blankControlBytes(char* text, int length) {
     int i = 0;
-#if defined(__SSE2__)
+#if defined(TINKER_SSE2_SEARCH)
     const __m128i highestControl = _mm_set1_epi8(0x1F);
     for (; i + 16 <= length; i += 16) {
         __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));

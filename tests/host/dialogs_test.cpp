@@ -4,9 +4,9 @@
 
 #include "far/plugin_api.h"
 #include "host_test_support.h"
-#include "input_box.h"
-#include "menu.h"
-#include "message_box.h"
+#include "widgets/input_box.h"
+#include "widgets/menu.h"
+#include "widgets/message_box.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "display.h"
 #include "far/win_types.h"
-#include "key_source.h"
-#include "ui_context.h"
+#include "terminal/display.h"
+#include "terminal/key_source.h"
+#include "widgets/ui_context.h"
 
 // Keys from a script; when it runs out, input has ended.
 class ScriptedKeys : public KeySource {

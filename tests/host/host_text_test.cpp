@@ -2,14 +2,14 @@
 
 #include <cstdlib>
 
-#include "batch_modes.h"
-#include "environment_expansion.h"
-#include "help_file.h"
-#include "panel.h"
-#include "plugin_module.h"
+#include "app/batch_modes.h"
+#include "app/plugin_module.h"
 #include "regex/regex.h"
+#include "services/environment_expansion.h"
 #include "support/temporary_directory.h"
-#include "window_list.h"
+#include "windows/help_file.h"
+#include "windows/panel.h"
+#include "windows/window_list.h"
 
 TEST(CommandPrefix, OnlyAnnouncedPrefixesFollowedByAColonGoToThePlugin) {
     std::string passed;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "screen_renderer.h"
+#include "terminal/screen_renderer.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "host_test_support.h"
-#include "services.h"
+#include "services/services.h"
 #include "support/temporary_directory.h"
 
 namespace {

@@ -143,6 +143,11 @@ TEST(RegexGateSet, FirstGateFindsTheFirstWholeGateOfAStretch) {
                     const char* first = set.firstGate(text.get() + begin, text.get() + end);
                     ASSERT_TRUE(first >= text.get() + begin && first <= text.get() + end);
                     size_t p = size_t(first - text.get());
+#if !defined(TINKER_SSE2_SEARCH)
+                    // Without vector instructions no stretch is searched: every place may hold one.
+                    ASSERT_EQ(p, begin);
+                    continue;
+#endif
                     size_t firstEnd = end + 1;  // the earliest end of a whole literal in the stretch
                     for (const auto& at : found) {
                         if (at.first >= begin && at.second <= end) firstEnd = std::min(firstEnd, at.second);

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "language_file.h"
 #include "platform/platform.h"
+#include "services/language_file.h"
 
 namespace {
 

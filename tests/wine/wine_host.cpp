@@ -3,7 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "language_file.h"
+#include "services/language_file.h"
 
 namespace {
 

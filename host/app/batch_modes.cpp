@@ -1,0 +1,200 @@
+#include "app/batch_modes.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "config/command_resolution.h"
+#include "config/configuration.h"
+#include "far/host_services.h"
+#include "regex/regex.h"
+#include "services/language_file.h"
+#include "windows/help_file.h"
+#include "xml/xml_reader.h"
+
+namespace {
+
+const char kUserLanguage[] = "English";
+
+// Collects the loader's problems in the order found.
+class ProblemCollector : public ConfigurationReporter {
+public:
+    void report(ConfigurationProblem problem, const char* argument) override {
+        problems.emplace_back(problem, argument ? std::string(argument) : std::string());
+    }
+    std::vector<std::pair<ConfigurationProblem, std::string>> problems;
+};
+
+// The text of a problem: the language file's, else our own, filled with its argument.
+std::string problemText(const LanguageFile& language, ConfigurationProblem problem, const std::string& argument) {
+    std::string format;
+    if (problem >= 0 && problem < static_cast<int>(language.messages.size())) format = language.messages[problem];
+    if (format.empty()) {
+        switch (problem) {
+            case ProblemInvalidFilePattern: format = "Invalid file name pattern: %s"; break;
+            case ProblemCommandIncomplete: format = "A command lacks its name or parser attribute"; break;
+            case ProblemInvalidParser: format = "Invalid entry in parser %s"; break;
+            case ProblemNoFileTypes: format = "The configuration defines no file types"; break;
+        }
+    }
+    return formatMessage(format.c_str(), argument.c_str()).text();
+}
+
+std::vector<std::string> parserNames() {
+    StringList names;
+    ListParserNames(names);
+    std::vector<std::string> sorted;
+    for (int i = 0; i < names.count(); ++i) sorted.push_back(names.at(i)->text());
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+// The text of an output line as a build stores it: without its line end, control bytes blank.
+std::string storedLine(const char* bytes, size_t length) {
+    while (length > 0 && (bytes[length - 1] == '\n' || bytes[length - 1] == '\r')) --length;
+    std::string line(bytes, length);
+    for (char& ch : line) {
+        if (static_cast<unsigned char>(ch) < 0x20) ch = ' ';
+    }
+    return line;
+}
+
+}  // namespace
+
+int classifyLines(const std::string& configFile, const std::string& parser, const std::string& inputFile,
+                  std::FILE* out, std::FILE* errors) {
+    if (!xmlLoadFile(configFile.c_str())) {
+        std::fprintf(errors, "tinker: cannot load the configuration %s\n", configFile.c_str());
+        return 2;
+    }
+    ProblemCollector collector;
+    BuildConfiguration(collector);
+    if (!collector.problems.empty()) {
+        std::fprintf(errors, "tinker: the configuration has %zu problem(s); see tinker --check-config\n",
+                     collector.problems.size());
+    }
+    int result = 0;
+    std::FILE* input = nullptr;
+    if (!configuration().parsers.find(parser.c_str())) {
+        std::fprintf(errors, "tinker: unknown parser '%s' (the configuration has: %s)\n", parser.c_str(),
+                     joined(parserNames()).c_str());
+        result = 2;
+    } else if (inputFile.empty() || inputFile == "-") {
+        input = stdin;
+    } else if (!(input = std::fopen(inputFile.c_str(), "rb"))) {
+        std::fprintf(errors, "tinker: cannot read %s: %s\n", inputFile.c_str(), std::strerror(errno));
+        result = 2;
+    }
+    if (input) {
+        char* buffer = nullptr;
+        size_t capacity = 0;
+        ssize_t length;
+        while ((length = getline(&buffer, &capacity, input)) >= 0) {
+            std::string text = storedLine(buffer, static_cast<size_t>(length));
+            LineMatch match;
+            int kind = ClassifyLine(parser.c_str(), String(text.c_str()), match);
+            const char* file = kind && match.file.text() ? match.file.text() : "";
+            std::fprintf(out, "%s\t%s\t%d\t%d\t%s\n", kind == MatchError ? "E" : kind == MatchWarning ? "W" : "-", file,
+                         kind ? match.line : 0, kind ? match.column : -1, text.c_str());
+        }
+        std::free(buffer);
+        if (input != stdin) std::fclose(input);
+    }
+    FreeConfiguration();
+    return result;
+}
+
+int checkConfiguration(const std::string& configFile, const std::string& languageDirectory, std::FILE* out) {
+    LanguageFile language;
+    std::string languagePath = findLanguageFile(languageDirectory, ".lng", kUserLanguage);
+    if (!languagePath.empty()) loadLanguageFile(languagePath, language);
+
+    std::fprintf(out, "%s\n", configFile.c_str());
+    if (!xmlLoadFile(configFile.c_str())) {
+        std::fprintf(out, "problem: the file cannot be read or is not well-formed XML\n");
+        return 1;
+    }
+    ProblemCollector collector;
+    int complete = BuildConfiguration(collector);
+    std::vector<std::string> problems;
+    for (const auto& problem : collector.problems) problems.push_back(problemText(language, problem.first, problem.second));
+    if (!complete && collector.problems.empty()) problems.push_back("The parsers section is missing or empty");
+
+    // A command whose parser does not exist would run but never find an error.
+    Configuration& model = configuration();
+    int commands = 0;
+    for (int i = 0; i < model.fileTypes.count(); ++i) {
+        FileType* type = *model.fileTypes.at(i);
+        for (int j = 0; j < type->commands.count(); ++j) {
+            const BuildCommand* command = *type->commands.at(j);
+            ++commands;
+            if (!model.parsers.find(command->parser.text())) {
+                problems.push_back(std::string("Command \"") + command->name.text() + "\" uses the parser \"" +
+                                   command->parser.text() + "\", which the configuration does not define");
+            }
+        }
+    }
+    for (const std::string& problem : problems) std::fprintf(out, "problem: %s\n", problem.c_str());
+
+    std::vector<std::string> prefixes;
+    std::string list = model.prefixList.text() ? model.prefixList.text() : "";
+    for (size_t start = 0; start < list.size();) {
+        size_t colon = list.find(':', start + 1);
+        prefixes.push_back(list.substr(start + 1, colon == std::string::npos ? std::string::npos : colon - start - 1));
+        if (colon == std::string::npos) break;
+        start = colon;
+    }
+    std::vector<std::string> parsers = parserNames();
+    std::fprintf(out, "parsers: %zu (%s)\n", parsers.size(), joined(parsers).c_str());
+    std::fprintf(out, "file types: %d\n", model.fileTypes.count());
+    std::fprintf(out, "commands: %d\n", commands);
+    std::fprintf(out, "prefixes: %zu (%s)\n", prefixes.size(), joined(prefixes).c_str());
+    std::fprintf(out, problems.empty() ? "no problems\n" : "%zu problem(s)\n", problems.size());
+    FreeConfiguration();
+    return problems.empty() ? 0 : 1;
+}
+
+int caretColumn(const std::string& pattern, int errorCode, int errorPos) {
+    bool delimited = !pattern.empty() && pattern[0] == '/';
+    if (delimited) {
+        size_t i = 1;
+        while (i < pattern.size() && pattern[i] != '/') i += pattern[i] == '\\' && i + 1 < pattern.size() ? 2 : 1;
+        delimited = i < pattern.size();
+    }
+    int column = delimited && errorCode != ErrBadOption ? errorPos + 1 : errorPos;
+    return std::max(std::min(column, static_cast<int>(pattern.size())), 0);
+}
+
+int matchPattern(const std::string& pattern, const char* const* subjects, int count, std::FILE* out) {
+    Regex regex;
+    if (!regex.compile(pattern.c_str(), RegexDelimited | RegexFirstChars)) {
+        std::fprintf(out, "error %d at %d\n%s\n%*s^\n", regex.errorCode(), regex.errorPos(), pattern.c_str(),
+                     caretColumn(pattern, regex.errorCode(), regex.errorPos()), "");
+        return 2;
+    }
+    int result = 0;
+    std::vector<CaptureSpan> spans(static_cast<size_t>(regex.groupCount()));
+    for (int i = 0; i < count; ++i) {
+        int written = static_cast<int>(spans.size());
+        if (regex.match(subjects[i], spans.data(), written)) {
+            std::fprintf(out, "match\n");
+            for (int span = 0; span < written; ++span) {
+                std::fprintf(out, "%d %d %d\n", span, spans[span].start, spans[span].end);
+            }
+            continue;
+        }
+        result = 1;
+        std::fprintf(out, regex.errorCode() == ErrMatchLimit ? "match limit exceeded\n" : "no match\n");
+    }
+    return result;
+}

@@ -1,0 +1,26 @@
+#include "widgets/ui_context.h"
+
+#include "far/win_types.h"
+
+KeyWait waitForKey(UiContext& ui, KeyEvent& key) {
+    for (;;) {
+        ui.display.flush();
+        if (ui.keys.readKey(key)) {
+            if (key.isKey && key.keyDown) return KeyWait::Key;
+            continue;
+        }
+        if (ui.keys.ended()) return KeyWait::Ended;
+        if (ui.applyResize && ui.applyResize()) return KeyWait::Resized;
+    }
+}
+
+bool isControlPressed(const KeyEvent& key) { return key.controlState & (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED); }
+
+bool isAltPressed(const KeyEvent& key) { return key.controlState & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED); }
+
+bool isShiftPressed(const KeyEvent& key) { return key.controlState & SHIFT_PRESSED; }
+
+bool isTypedCharacter(const KeyEvent& key) {
+    unsigned char character = static_cast<unsigned char>(key.character);
+    return !isControlPressed(key) && !isAltPressed(key) && character >= 0x20 && character != 0x7F;
+}
