@@ -75,7 +75,7 @@ check "classify standard input by -" 0 "$("$TINKER" --classify gcc "$WORK/output
 rm "$WORK/stdin"
 check "unknown parser" 2 "" -- "$TINKER" --classify nosuch "$WORK/output.txt"
 stderr_has "unknown parser" "unknown parser 'nosuch'"
-stderr_has "unknown parser" "gcc, make, msvc, python"
+stderr_has "unknown parser" "clang, gcc, make, msvc, python"
 check "unreadable input" 2 "" -- "$TINKER" --classify gcc "$WORK/missing.txt"
 stderr_has "unreadable input" "cannot read $WORK/missing.txt"
 cat > "$WORK/own.xml" <<'XML'
@@ -89,9 +89,25 @@ check "classify with --config" 0 "W${TAB}main${TAB}12${TAB}-1${TAB}LINT main 12"
     "$TINKER" --config "$WORK/own.xml" --classify lint "$WORK/lint.txt"
 check "missing configuration" 2 "" -- "$TINKER" --config "$WORK/none.xml" --classify gcc "$WORK/lint.txt"
 
+# --classify --resolve: the path Enter opens, from a real recursive make in the current
+# directory; the folder make entered holds f.c, the header is reached through ../.
+mkdir -p "$WORK/proj/lib" "$WORK/proj/include"
+printf '#include "../include/x.h"\nint f(void)\n{\n\treturn missing;\n}\n' > "$WORK/proj/lib/f.c"
+printf 'static int unused;\n' > "$WORK/proj/include/x.h"
+printf 'all:\n\t-gcc -Wall -c f.c -o /dev/null\n' > "$WORK/proj/lib/Makefile"
+printf 'all:\n\t$(MAKE) -C lib\n' > "$WORK/proj/Makefile"
+(cd "$WORK/proj" && LC_ALL=C make 2>&1) > "$WORK/proj/build.log"
+check "classify and resolve" 0 "E${TAB}$WORK/proj/lib/f.c${TAB}4${TAB}16
+N${TAB}$WORK/proj/lib/f.c${TAB}4${TAB}16
+W${TAB}$WORK/proj/lib/f.c${TAB}5${TAB}1
+N${TAB}$WORK/proj/lib/f.c${TAB}1${TAB}-1
+W${TAB}$WORK/proj/include/x.h${TAB}1${TAB}12" -- \
+    bash -c "cd '$WORK/proj' && '$TINKER' --classify make build.log --resolve | cut -f1-4 | grep -v '^-'"
+check "resolve without classify" 2 "" -- "$TINKER" --check-config --resolve
+
 # --check-config: the shipped configuration is clean; a broken one lists every problem.
 check "shipped configuration" 0 "$BIN_DIR/tinker.xml
-parsers: 4 (gcc, make, msvc, python)
+parsers: 5 (clang, gcc, make, msvc, python)
 file types: 4
 commands: 11
 prefixes: 5 (gcc, clang, cl, gpp, py)
@@ -137,7 +153,7 @@ prefixes: 0 ()
 
 # --help names every mode; a wrong command line is exit 2.
 help="$("$TINKER" --help)" || { echo "FAIL: --help exit"; failures=$((failures + 1)); }
-for mode in "--classify PARSER [FILE]" "--check-config [FILE]" "--match PATTERN SUBJECT..." "--module PATH" "--config FILE"; do
+for mode in "--classify PARSER [FILE] [--resolve]" "--check-config [FILE]" "--match PATTERN SUBJECT..." "--module PATH" "--config FILE"; do
     grep -qF -- "$mode" <<< "$help" || { echo "FAIL: --help lacks $mode"; failures=$((failures + 1)); }
 done
 check "unknown option" 2 "" -- "$TINKER" --frobnicate
