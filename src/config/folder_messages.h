@@ -12,8 +12,10 @@ enum FolderChange {
     FolderLeft = 2,
 };
 
-// The pattern of those lines, compiled once: group 1 says entering or leaving, group 2 is the
-// folder.
+// A pattern that every such line matches, compiled once: its gate lets a search of stored
+// output find them.
 Regex& FolderMessagePattern();
-// Whether the line says that a folder is entered or left, with the folder's span in the line.
+// Whether the line says that a folder is entered or left ("make[1]: Entering directory
+// '/src'", also with a backquote, "make:", a tool path or ".exe", and ninja's), with the
+// folder's span in the line.
 FolderChange ReadFolderChange(const String& line, CaptureSpan& folder);

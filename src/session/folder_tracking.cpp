@@ -4,17 +4,18 @@
 #include "session/source_paths.h"
 
 void FolderTracker::change(FolderChange change, const char* line, const CaptureSpan& folder) {
-    const char* text = line + folder.start;
-    int length = folder.end - folder.start;
+    written_.assignPart(line, folder.start, folder.end - folder.start);
     if (change == FolderEntered) {
-        int32_t number = numberOf(resolved(text, length, current()));
-        stack_.push_back(number);
+        stack_.push_back(numberOfWritten(current()));
         return;
     }
     if (change != FolderLeft) return;
+    bool absolute = IsAbsolutePath(written_.text());
+    int32_t left = absolute ? numberOfWritten(-1) : -1;
     for (size_t i = stack_.size(); i-- > 0;) {
-        int32_t under = i > 0 ? stack_[i - 1] : -1;
-        if (folders_.at(stack_[i])->equals(resolved(text, length, under).text())) {
+        // A relative folder is left from the one it was entered under.
+        if (!absolute) left = numberOfWritten(i > 0 ? stack_[i - 1] : -1);
+        if (stack_[i] == left) {
             stack_.erase(stack_.begin() + static_cast<long>(i));
             return;
         }
@@ -23,8 +24,23 @@ void FolderTracker::change(FolderChange change, const char* line, const CaptureS
 
 void FolderTracker::clear() {
     stack_.clear();
+    spellings_.clear();
     numbers_.clear();
     folders_.clear();
+}
+
+int32_t FolderTracker::numberOfWritten(int32_t under) {
+    // make writes the same absolute folders again and again: their spelling finds them at once.
+    bool absolute = IsAbsolutePath(written_.text());
+    if (absolute) {
+        if (int32_t* known = spellings_.find(written_.text())) return *known;
+    }
+    char separator = platform().pathSeparator();
+    const String* base = folder(under);
+    String resolved = base ? JoinPath(*base, written_.text(), separator) : NormalisePath(written_.text(), separator);
+    int32_t number = numberOf(resolved);
+    if (absolute) spellings_.insertOrReplace(written_.text(), number);
+    return number;
 }
 
 int32_t FolderTracker::numberOf(const String& folder) {
@@ -40,12 +56,4 @@ int32_t FolderTracker::numberOf(const String& folder) {
         throw;
     }
     return number;
-}
-
-String FolderTracker::resolved(const char* text, int length, int32_t under) {
-    String written;
-    written.assignPart(text, 0, length);
-    char separator = platform().pathSeparator();
-    const String* base = folder(under);
-    return base ? JoinPath(*base, written.text(), separator) : NormalisePath(written.text(), separator);
 }

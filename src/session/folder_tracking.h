@@ -23,12 +23,16 @@ public:
     void clear();
 
 private:
+    // The number of the folder the line wrote (written_), under the one numbered under when it
+    // is relative.
+    int32_t numberOfWritten(int32_t under);
+    // The number of a normalised folder, given it when it is new.
     int32_t numberOf(const String& folder);
-    // The folder written in the line, under the one given when it is relative.
-    String resolved(const char* text, int length, int32_t under);
 
-    StringList folders_;  // each folder once
+    StringList folders_;  // each folder once, normalised
     NameMap<int32_t> numbers_;
+    NameMap<int32_t> spellings_;  // absolute folders as the lines wrote them
+    String written_;
     // The folders entered and not yet left, the newest last. Parallel makes interleave their
     // messages, so a folder left is taken out wherever it stands.
     std::vector<int32_t> stack_;

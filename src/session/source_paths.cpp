@@ -11,7 +11,7 @@ bool isSeparator(char ch) { return ch == '/' || ch == '\\'; }
 
 bool exists(const String& path) { return platform().fileLastWriteTime(path.text()) != 0; }
 
-// A path tidied on both sides before they are compared byte by byte.
+// A character of a path as paths are compared: Windows file names ignore case.
 char comparedCharacter(char ch) {
 #ifdef _WIN32
     return static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
