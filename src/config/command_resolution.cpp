@@ -270,7 +270,10 @@ void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
         // Too many gates for one set: every line is looked at.
         lines.visitFrom(first, [&](int index, const String& line) {
             CaptureSpan folder;
-            if (FolderChange change = ReadFolderChange(line, folder)) folderChanged(line, change, folder);
+            if (FolderChange change = ReadFolderChange(line, folder)) {
+                folderChanged(line, change, folder);
+                return true;
+            }
             LineMatch match;
             return !classifyWith(*parser, line, match) || matched(index, match);
         });
@@ -298,7 +301,8 @@ void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
                                 return true;
                             }
                             LineMatch match;
-                            return !classifyPassing(*parser, line, match, passed & ~folderBit) || matched(index, match);
+                            // The folder gate's bit is no pattern's: the patterns pass over it.
+                            return !classifyPassing(*parser, line, match, passed) || matched(index, match);
                         });
 }
 
