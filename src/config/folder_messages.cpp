@@ -35,12 +35,11 @@ bool namesTool(const char* begin, const char* end) {
 }  // namespace
 
 Regex& FolderMessagePattern() {
-    static Regex* pattern = [] {
-        Regex* compiled = new Regex;
-        compiled->compile(kFolderMessageGate, RegexDelimited | RegexFirstChars);
-        return compiled;
-    }();
-    return *pattern;
+    // An object, not a pointer to one: unloading the module destroys it.
+    static Regex pattern;
+    static bool compiled = pattern.compile(kFolderMessageGate, RegexDelimited | RegexFirstChars) == 1;
+    (void)compiled;
+    return pattern;
 }
 
 FolderChange ReadFolderChange(const String& line, CaptureSpan& folder) {
