@@ -89,15 +89,18 @@ TargetResult measureClassification(const BuildLog& log, const std::string& confi
     std::vector<LineVerdict> reference(log.size());
     size_t errors = 0;
     size_t warnings = 0;
+    size_t notes = 0;
     for (size_t i = 0; i < log.size(); ++i) {
         reference[i] = engines[1].verdict(i);
         errors += reference[i].kind == 1;
         warnings += reference[i].kind == 2;
+        notes += reference[i].kind == 3;
     }
-    std::printf("classification: %zu lines; %zu errors, %zu warnings, %.1f%% unclassified; the gcc parser of %s:\n",
-                log.size(), errors, warnings, 100.0 - 100.0 * double(errors + warnings) / double(log.size()),
+    std::printf("classification: %zu lines; %zu errors, %zu warnings, %zu notes, %.1f%% unclassified; the gcc parser of %s:\n",
+                log.size(), errors, warnings, notes, 100.0 - 100.0 * double(errors + warnings + notes) / double(log.size()),
                 configPath.c_str());
-    for (const ParserEntry& entry : entries) std::printf("  %s %s\n", entry.kind == 1 ? "error  " : "warning", entry.delimited.c_str());
+    static const char* const kKindNames[] = {"", "error  ", "warning", "note   "};
+    for (const ParserEntry& entry : entries) std::printf("  %s %s\n", kKindNames[entry.kind], entry.delimited.c_str());
 
     for (Engine& engine : engines) {
         for (size_t i = 0; i < log.size(); ++i) {

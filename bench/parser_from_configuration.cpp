@@ -62,6 +62,7 @@ std::vector<ParserEntry> parserFromConfiguration(const std::string& configPath, 
     std::vector<ParserEntry> entries;
     readEntries(parser, "error", 1, entries);
     readEntries(parser, "warning", 2, entries);
+    readEntries(parser, "note", 3, entries);
     xmlReleaseDocument();
     return entries;
 }

@@ -53,7 +53,8 @@ void classify(const char* parser, const std::string& text) {
     String line(text.c_str());
     LineMatch match;
     int kind = ClassifyLine(parser, line, match);
-    FUZZ_CHECK(kind == MatchNone || kind == MatchError || kind == MatchWarning, "classified as %d", kind);
+    FUZZ_CHECK(kind == MatchNone || kind == MatchError || kind == MatchWarning || kind == MatchNote, "classified as %d",
+               kind);
     if (kind == MatchNone) return;
     FUZZ_CHECK(match.kind == kind, "match kind %d for a line classified %d", match.kind, kind);
     FUZZ_CHECK(match.file.text() && std::strstr(text.c_str(), match.file.text()),

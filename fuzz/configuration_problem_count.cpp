@@ -38,8 +38,11 @@ int invalidParserEntries(const XmlNode* parsers) {
     int problems = 0;
     for (const XmlNode* parser = parsers->firstChild; parser; parser = parser->next) {
         if (!parser->isElement()) continue;
+        const char* columns = xmlAttribute(parser, "columns");
+        if (columns && std::strcmp(columns, "characters") != 0 && std::strcmp(columns, "display") != 0) ++problems;
         for (const XmlNode* entry = parser->firstChild; entry; entry = entry->next) {
-            if ((named(entry, "error") || named(entry, "warning")) && !validParserEntry(entry)) ++problems;
+            bool kind = named(entry, "error") || named(entry, "warning") || named(entry, "note");
+            if (kind && !validParserEntry(entry)) ++problems;
         }
     }
     return problems;

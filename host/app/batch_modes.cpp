@@ -15,6 +15,9 @@
 #include "config/configuration_check.h"
 #include "far/host_services.h"
 #include "foundation/regular_file.h"
+#include "platform/platform.h"
+#include "session/folder_tracking.h"
+#include "session/source_paths.h"
 #include "regex/regex.h"
 #include "services/language_file.h"
 #include "windows/help_file.h"
@@ -97,10 +100,19 @@ std::string findingText(const ConfigurationFinding& finding) {
     return place.empty() ? finding.text : place + ": " + finding.text;
 }
 
+const char* kindLetter(int kind) {
+    switch (kind) {
+        case MatchError: return "E";
+        case MatchWarning: return "W";
+        case MatchNote: return "N";
+        default: return "-";
+    }
+}
+
 }  // namespace
 
 int classifyLines(const std::string& configFile, const std::string& parser, const std::string& inputFile,
-                  std::FILE* out, std::FILE* errors) {
+                  bool resolve, std::FILE* out, std::FILE* errors) {
     if (!xmlLoadFile(configFile.c_str())) {
         std::fprintf(errors, "tinker: cannot load the configuration %s\n", configFile.c_str());
         return 2;
@@ -133,14 +145,21 @@ int classifyLines(const std::string& configFile, const std::string& parser, cons
         char* buffer = nullptr;
         size_t capacity = 0;
         ssize_t length;
+        FolderTracker folders;
+        String workingDirectory = platform().currentDirectory();
         while ((length = getline(&buffer, &capacity, input)) >= 0) {
             std::string text;
             if (!storedLine(buffer, static_cast<size_t>(length), text)) continue;
+            String line(text.c_str());
             LineMatch match;
-            int kind = ClassifyLine(parser.c_str(), String(text.c_str()), match);
-            const char* file = kind && match.file.text() ? match.file.text() : "";
-            std::fprintf(out, "%s\t%s\t%d\t%d\t%s\n", kind == MatchError ? "E" : kind == MatchWarning ? "W" : "-", file,
-                         kind ? match.line : 0, kind ? match.column : -1, text.c_str());
+            CaptureSpan folder;
+            FolderChange change = resolve ? ReadFolderChange(line, folder) : FolderUnchanged;
+            if (change) folders.change(change, line.text(), folder);
+            int kind = change ? MatchNone : ClassifyLine(parser.c_str(), line, match);
+            String file(kind && match.file.text() ? match.file.text() : "");
+            if (resolve && !file.empty()) file = ResolveSourceFile(file.text(), folders.folder(folders.current()), workingDirectory);
+            std::fprintf(out, "%s\t%s\t%d\t%d\t%s\n", kindLetter(kind), file.text(), kind ? match.line : 0,
+                         kind ? match.column : -1, text.c_str());
         }
         std::free(buffer);
         if (std::ferror(input)) {

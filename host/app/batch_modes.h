@@ -7,10 +7,11 @@
 // library) directly. Each returns the process exit code.
 
 // Classifies every line of the file ("" or "-": standard input) with the parser and prints
-// KIND, FILE, LINE, COLUMN and TEXT separated by tabs. 2 for an unknown parser or a file
-// that cannot be read.
+// KIND, FILE, LINE, COLUMN and TEXT separated by tabs. With resolve, FILE is the path that
+// Enter would open, the folders make and ninja enter followed from the current directory on.
+// 2 for an unknown parser or a file that cannot be read.
 int classifyLines(const std::string& configFile, const std::string& parser, const std::string& inputFile,
-                  std::FILE* out, std::FILE* errors);
+                  bool resolve, std::FILE* out, std::FILE* errors);
 
 // Loads a configuration, prints every problem found and a summary; 1 when anything was found.
 // The language file in languageDirectory gives the problems their texts.

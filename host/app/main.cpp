@@ -29,11 +29,15 @@ const char kUsage[] =
     "      In the output window: Enter opens the error's place, F8 / Shift+F8 step\n"
     "      through the errors, Esc closes; Ctrl+C stops a running build.\n"
     "\n"
-    "  tinker [--config FILE] --classify PARSER [FILE]\n"
+    "  tinker [--config FILE] --classify PARSER [FILE] [--resolve]\n"
     "      Classifies every line of FILE (standard input without one, or with \"-\") with\n"
     "      the parser PARSER of the configuration and prints one line per input line:\n"
-    "      KIND<TAB>FILE<TAB>LINE<TAB>COLUMN<TAB>TEXT, KIND being E (error), W (warning) or\n"
-    "      - (neither); FILE is empty, LINE 0 and COLUMN -1 where the match gives none.\n"
+    "      KIND<TAB>FILE<TAB>LINE<TAB>COLUMN<TAB>TEXT, KIND being E (error), W (warning),\n"
+    "      N (note) or - (none of them); FILE is empty, LINE 0 and COLUMN -1 where the\n"
+    "      match gives none. With --resolve, FILE is the path that Enter would open: the\n"
+    "      file under the folder that make or ninja said it entered (\"Entering directory\")\n"
+    "      or under the current directory, the first where it exists, absolute and\n"
+    "      normalised; the lines that enter and leave folders print as -.\n"
     "      Exit 2 for an unknown parser or an unreadable file.\n"
     "\n"
     "  tinker [--config FILE] --check-config [FILE]\n"
@@ -86,6 +90,7 @@ int main(int argc, char** argv) {
     std::string config;
     std::vector<std::string> arguments;
     std::vector<const char*> subjects;
+    bool resolve = false;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         // Everything after the pattern is a subject, whatever it looks like.
@@ -94,6 +99,8 @@ int main(int argc, char** argv) {
         } else if (argument == "--help" || argument == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        } else if (argument == "--resolve") {
+            resolve = true;
         } else if (argument == "--module" || argument == "--config") {
             if (i + 1 >= argc) return usageError(argument + " needs a value");
             (argument == "--module" ? module : config) = argv[++i];
@@ -107,6 +114,7 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (resolve && mode != Mode::Classify) return usageError("--resolve goes with --classify");
     if (module.empty()) module = programDirectory() + "/tinker.so";
     char resolved[PATH_MAX];
     std::string modulePath = realpath(module.c_str(), resolved) ? resolved : module;
@@ -120,7 +128,8 @@ int main(int argc, char** argv) {
     switch (mode) {
         case Mode::Classify:
             if (arguments.empty() || arguments.size() > 2) return usageError("--classify takes PARSER [FILE]");
-            result = classifyLines(config, arguments[0], arguments.size() > 1 ? arguments[1] : "", stdout, stderr);
+            result = classifyLines(config, arguments[0], arguments.size() > 1 ? arguments[1] : "", resolve, stdout,
+                                   stderr);
             break;
         case Mode::Check:
             if (arguments.size() > 1) return usageError("--check-config takes at most one FILE");

@@ -288,6 +288,12 @@ int HostServices::editor(const char* path, DWORD flags, int startLine, int start
         runMessageBox(ui_, {"Editor", std::string("Cannot open ") + path, error, "Ok"}, 1);
         return EEC_OPEN_ERROR;
     }
+    // As a jump into an open editor places it: the start line at the top under one line of
+    // context, for the rows this terminal has, so that the output band over the bottom rows
+    // leaves it in view.
+    Viewer* viewer = windows_.viewerAt(position);
+    EditorSetPosition place{line, pos, -1, viewer->lineCount() <= viewerRows() ? 0 : std::max(line - 1, 0), -1, -1};
+    viewer->applyPosition(place, ui_.display.width(), viewerRows());
     owner_.drawCurrentWindow();
     if (!(flags & EF_NONMODAL)) owner_.runModalViewer(position);
     return EEC_NOT_MODIFIED;

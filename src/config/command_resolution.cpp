@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/configuration.h"
+#include "config/folder_messages.h"
 
 namespace {
 
@@ -84,16 +85,19 @@ Parser* findParser(const char* name) {
 // The text that the bulk search of a parser's gates is fitted to, from the first line on.
 const size_t kBulkSampleLength = 64 << 10;
 
-int classifyWith(Parser& parser, const String& line, LineMatch& match) {
-    if (!line.text()) return MatchNone;
-    CaptureSlots slots;
-    uint32_t passedGates = parser.gates.passing(line.text(), line.text() + line.length());
+// The line's classification, given the parser's gates that it passes.
+int classifyPassing(Parser& parser, const String& line, LineMatch& match, uint32_t passedGates) {
     if (!passedGates && parser.everyPatternGated) return MatchNone;
+    CaptureSlots slots;
     int kind = MatchError;
     const ParserPattern* pattern = firstMatching(parser, parser.errors, line, slots, passedGates);
     if (!pattern) {
         kind = MatchWarning;
         pattern = firstMatching(parser, parser.warnings, line, slots, passedGates);
+    }
+    if (!pattern && parser.notes.count() > 0) {
+        kind = MatchNote;
+        pattern = firstMatching(parser, parser.notes, line, slots, passedGates);
     }
     if (!pattern) return MatchNone;
 
@@ -107,6 +111,25 @@ int classifyWith(Parser& parser, const String& line, LineMatch& match) {
     match.line = numberAtSlot(slots, pattern->line, line, 0);
     match.column = pattern->pos < 0 ? -1 : numberAtSlot(slots, pattern->pos, line, -1);
     return kind;
+}
+
+int classifyWith(Parser& parser, const String& line, LineMatch& match) {
+    if (!line.text()) return MatchNone;
+    return classifyPassing(parser, line, match, parser.gates.passing(line.text(), line.text() + line.length()));
+}
+
+// The parser's gates with that of the folder messages, so that one search of the stored text
+// finds the lines of both; nullptr when they do not fit in one set.
+RegexGateSet* trackingGatesOf(Parser& parser) {
+    if (parser.trackingGatesTried) return parser.trackingGates.get();
+    parser.trackingGatesTried = true;
+    std::unique_ptr<RegexGateSet> gates(new RegexGateSet);
+    // Into an empty set the parser's gates go in their order: their numbers stay.
+    if (!gates->addGatesOf(parser.gates)) return nullptr;
+    parser.folderGate = gates->add(FolderMessagePattern());
+    if (parser.folderGate < 0) return nullptr;
+    parser.trackingGates = std::move(gates);
+    return parser.trackingGates.get();
 }
 
 // Lines from the start of the output that a detection looks at before it searches the rest for
@@ -258,15 +281,54 @@ int ClassifyLine(const char* parserName, const String& line, LineMatch& match) {
     return parser ? classifyWith(*parser, line, match) : MatchNone;
 }
 
+int ParserColumnKind(const char* parserName) {
+    Parser* parser = findParser(parserName ? parserName : "");
+    return parser ? parser->columns : ColumnCharacters;
+}
+
 void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
-                         const std::function<bool(int, LineMatch&)>& matched) {
+                         const std::function<bool(int, LineMatch&)>& matched,
+                         const std::function<void(const String&, FolderChange, const CaptureSpan&)>& folderChanged) {
     Parser* parser = findParser(parserName ? parserName : "");
     if (!parser) return;
-    if (first <= 0) fitToLines(parser->gates, lines);
-    visitCandidateLines(parser->gates, parser->everyPatternGated, lines, first, lines.count(),
+    RegexGateSet* tracking = folderChanged ? trackingGatesOf(*parser) : nullptr;
+    if (folderChanged && !tracking) {
+        // Too many gates for one set: every line is looked at.
+        lines.visitFrom(first, [&](int index, const String& line) {
+            CaptureSpan folder;
+            if (FolderChange change = ReadFolderChange(line, folder)) {
+                folderChanged(line, change, folder);
+                return true;
+            }
+            LineMatch match;
+            return !classifyWith(*parser, line, match) || matched(index, match);
+        });
+        return;
+    }
+    if (!tracking) {
+        if (first <= 0) fitToLines(parser->gates, lines);
+        visitCandidateLines(parser->gates, parser->everyPatternGated, lines, first, lines.count(),
+                            [&](int index, const String& line) {
+                                LineMatch match;
+                                return !classifyWith(*parser, line, match) || matched(index, match);
+                            });
+        return;
+    }
+    if (first <= 0) fitToLines(*tracking, lines);
+    uint32_t folderBit = 1u << parser->folderGate;
+    visitCandidateLines(*tracking, parser->everyPatternGated, lines, first, lines.count(),
                         [&](int index, const String& line) {
+                            if (!line.text()) return true;
+                            uint32_t passed = tracking->passing(line.text(), line.text() + line.length());
+                            CaptureSpan folder;
+                            FolderChange change = passed & folderBit ? ReadFolderChange(line, folder) : FolderUnchanged;
+                            if (change) {
+                                folderChanged(line, change, folder);
+                                return true;
+                            }
                             LineMatch match;
-                            return !classifyWith(*parser, line, match) || matched(index, match);
+                            // The folder gate's bit is no pattern's: the patterns pass over it.
+                            return !classifyPassing(*parser, line, match, passed) || matched(index, match);
                         });
 }
 

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "config/configuration_records.h"
+#include "config/folder_messages.h"
 #include "config/line_match.h"
 #include "foundation/list.h"
 #include "foundation/string_list.h"
@@ -29,16 +30,21 @@ void StartClassificationRound();
 void TakeDisabledPatterns(StringList& names);
 
 // Classifies an output line with the named parser: 0 for no match (the match is left as it
-// was), MatchError or MatchWarning with the match filled in.
+// was), MatchError, MatchWarning or MatchNote with the match filled in.
 int ClassifyLine(const char* parserName, const String& line, LineMatch& match);
+// How the named parser's tool counts columns (a ColumnKind); characters for an unknown parser.
+int ParserColumnKind(const char* parserName);
 
 // Classifies the lines from index first on, in order, calling matched(index, match) for every
 // line the parser matches (which it may take), until it returns false. A parser whose every pattern has a gate
 // passes over the lines that lack them all by scanning the text they are stored in, many lines
 // at a time; the matches are those of ClassifyLine. A run from the first line fits that scan
-// to the text, later runs (the next lines of a growing output) keep the fit.
+// to the text, later runs (the next lines of a growing output) keep the fit. With
+// folderChanged, a line where make or ninja enters or leaves a folder is passed to it instead,
+// with the folder's span in it, in order with the matches.
 void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
-                         const std::function<bool(int, LineMatch&)>& matched);
+                         const std::function<bool(int, LineMatch&)>& matched,
+                         const std::function<void(const String&, FolderChange, const CaptureSpan&)>& folderChanged = nullptr);
 
 // Appends to matching the names of those parsers among names that match at least one of the
 // lines, in the order of names. After a look at the start of the output, the parsers still in

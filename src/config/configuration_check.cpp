@@ -19,7 +19,8 @@ const uint32_t kPatternFlags = RegexDelimited | RegexFirstChars;
 
 const char* const kNoAttributes[] = {nullptr};
 const char* const kSections[] = {"colors", "options", "parsers", "types", nullptr};
-const char* const kColorAttributes[] = {"background", "text", "error", "warning", "numbers", nullptr};
+const char* const kColorAttributes[] = {"background", "text", "error", "warning", "numbers", "note", nullptr};
+const char* const kParserAttributes[] = {"columns", nullptr};
 const char* const kOptionAttributes[] = {"shownumbers", "autodelete", "beep", "beeptime", "wavefile", nullptr};
 const char* const kEntryAttributes[] = {"pattern", "file", "line", "pos", nullptr};
 const char* const kFileTypeAttributes[] = {"filename", nullptr};
@@ -219,18 +220,27 @@ void Checker::checkParsers(const XmlNode* root) {
         if (earlier != parserNames_.end()) {
             report(false, startOf(parser), "a second parser " + name + " replaces the one " + earlier->second);
         }
-        checkAttributes(parser, kNoAttributes, where);
+        checkAttributes(parser, kParserAttributes, where);
+        const char* columns = xmlAttribute(parser, "columns");
+        if (columns && std::strcmp(columns, "characters") != 0 && std::strcmp(columns, "display") != 0) {
+            report(true, valueOf(parser, "columns"),
+                   where + ": columns=\"" + columns + "\" is neither characters nor display, and the parser is left out");
+        }
         bool disabled = false;
-        int number[2] = {0, 0};
+        int number[3] = {0, 0, 0};
         for (const XmlNode* entry = parser->firstChild; entry; entry = entry->next) {
             if (!entry->isElement()) continue;
-            bool isError = std::strcmp(entry->name, "error") == 0;
-            if (!isError && std::strcmp(entry->name, "warning") != 0) {
+            int kind = std::strcmp(entry->name, "error") == 0     ? 0
+                       : std::strcmp(entry->name, "warning") == 0 ? 1
+                       : std::strcmp(entry->name, "note") == 0    ? 2
+                                                                  : -1;
+            if (kind < 0) {
                 report(false, startOf(entry),
-                       where + ": unknown element <" + entry->name + "> is ignored (an entry is <error> or <warning>)");
+                       where + ": unknown element <" + entry->name +
+                           "> is ignored (an entry is <error>, <warning> or <note>)");
                 continue;
             }
-            std::string what = where + ", " + entry->name + " entry " + std::to_string(++number[isError ? 0 : 1]);
+            std::string what = where + ", " + entry->name + " entry " + std::to_string(++number[kind]);
             checkEntry(entry, what, &disabled);
         }
         parserNames_[name] = disabled ? "disabled" : "defined before";

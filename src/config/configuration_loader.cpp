@@ -32,6 +32,7 @@ void readColors(XmlNode* document, ColorSet& colors) {
     readColor(section, "warning", colors.warning);
     readColor(section, "text", colors.text);
     readColor(section, "numbers", colors.numbers);
+    readColor(section, "note", colors.note);
 }
 
 void readOptions(XmlNode* document, Options& options) {
@@ -51,7 +52,17 @@ Regex* compilePattern(const char* pattern) {
     return nullptr;
 }
 
-// Reads one error or warning entry; false when it is invalid.
+// Reads how the parser's tool counts columns: absent means characters; false for a value that
+// names neither kind.
+bool readColumnKind(const XmlNode* element, ColumnKind& columns) {
+    const char* value = xmlAttribute(element, "columns");
+    if (!value || std::strcmp(value, "characters") == 0) return true;
+    if (std::strcmp(value, "display") != 0) return false;
+    columns = ColumnDisplay;
+    return true;
+}
+
+// Reads one error, warning or note entry; false when it is invalid.
 bool readParserPattern(const XmlNode* entry, ParserPattern& pattern) {
     const char* expression = xmlAttribute(entry, "pattern");
     const char* file = xmlAttribute(entry, "file");
@@ -86,7 +97,9 @@ void readParserEntries(const XmlNode* element, const char* kind, Parser*& parser
         }
         pattern.gate = parser->gates.add(*pattern.regex);
         if (pattern.gate < 0) parser->everyPatternGated = false;
-        List<ParserPattern>& patterns = std::strcmp(kind, "error") == 0 ? parser->errors : parser->warnings;
+        List<ParserPattern>& patterns = std::strcmp(kind, "error") == 0     ? parser->errors
+                                        : std::strcmp(kind, "warning") == 0 ? parser->warnings
+                                                                            : parser->notes;
         patterns.append(pattern);
     }
 }
@@ -99,8 +112,14 @@ bool readParsers(XmlNode* document, ParserTable& parsers, ConfigurationReporter&
         Parser* parser = new Parser;
         parser->name.assign(element->name);
         parsers.insertOrReplace(element->name, std::unique_ptr<Parser>(parser));
+        if (!readColumnKind(element, parser->columns)) {
+            reporter.report(ProblemInvalidParser, element->name);
+            parsers.remove(element->name);
+            parser = nullptr;
+        }
         readParserEntries(element, "error", parser, parsers, reporter);
         readParserEntries(element, "warning", parser, parsers, reporter);
+        readParserEntries(element, "note", parser, parsers, reporter);
     }
     return true;
 }

@@ -14,6 +14,7 @@ void releasePatterns(List<ParserPattern>& patterns) {
 Parser::~Parser() {
     releasePatterns(errors);
     releasePatterns(warnings);
+    releasePatterns(notes);
 }
 
 FileType::~FileType() {

@@ -17,6 +17,7 @@ struct ColorSet {
     int32_t error = 12;
     int32_t warning = 10;
     int32_t numbers = 15;
+    int32_t note = 3;  // cyan: it explains an error, quieter than one
 };
 
 struct Options {
@@ -27,7 +28,13 @@ struct Options {
     String wavefile{""};
 };
 
-// One error or warning entry of a parser: a pattern and the capture slots it reads.
+// How a parser's tool counts the column it writes, both from 1.
+enum ColumnKind : int32_t {
+    ColumnCharacters = 0,  // the n-th character of the line (clang, cl)
+    ColumnDisplay = 1,     // the n-th screen column, a tab stopping at every eighth (gcc)
+};
+
+// One error, warning or note entry of a parser: a pattern and the capture slots it reads.
 struct ParserPattern {
     Regex* regex = nullptr;  // owned by the parser
     int32_t file = -1;
@@ -49,10 +56,17 @@ struct Parser {
     String name;
     List<ParserPattern> errors;
     List<ParserPattern> warnings;
+    List<ParserPattern> notes;
+    ColumnKind columns = ColumnCharacters;
     // The gates of all its patterns: a line is scanned once for all of them. A line that passes
     // none is ruled out at once when every pattern has a gate.
     RegexGateSet gates;
     bool everyPatternGated = true;
+    // The same gates and the gate of the folder messages, made when stored output is first
+    // classified with the folders tracked; nullptr before, or when they do not fit in one set.
+    std::unique_ptr<RegexGateSet> trackingGates;
+    int32_t folderGate = -1;  // in trackingGates
+    bool trackingGatesTried = false;
 };
 
 // The texts a command's $0..$9 stand for: what the file type's pattern captured of the file

@@ -37,13 +37,11 @@ int compareEntries(const void* a, const void* b) {
 
 bool contains(const char* text, size_t length, char byte) { return length > 0 && std::memchr(text, byte, length); }
 
-// The length of the line from start to its line feed.
+// The length of the line from start to its line feed; CR LF ends a line too, as a log written
+// on Windows has it wherever it is read.
 size_t lineLength(const char* start, const char* lineFeed) {
     size_t length = static_cast<size_t>(lineFeed - start);
-#ifdef _WIN32
-    // The text mode of the C runtime turns CR LF into a line end.
     if (length > 0 && lineFeed[-1] == '\r') --length;
-#endif
     return length;
 }
 

@@ -55,9 +55,9 @@ void repeatLastBuild() {
     state.logFile.assign("");
     savedDirectory = platform().currentDirectory();
     // Run anywhere else, the build would act on the wrong files.
-    if (!platform().setCurrentDirectory(state.workingDirectory.text())) {
+    if (!platform().setCurrentDirectory(state.lastDirectory.text())) {
         savedDirectory.assign("");
-        ShowMessage(formatMessage(hostMessage(MsgBuildFolderMissing), state.workingDirectory.text()).text());
+        ShowMessage(formatMessage(hostMessage(MsgBuildFolderMissing), state.lastDirectory.text()).text());
         return;
     }
     RunBuild(nullptr, nullptr);
@@ -94,33 +94,14 @@ void buildFromCommandLine(const char* text) {
     RunBuild(nullptr, &command);
 }
 
-// The directory part of an absolute editor file name ("C:" kept for a drive-relative name).
-String directoryOf(const char* fileName) {
-    int length = static_cast<int>(std::strlen(fileName));
-    for (int i = length - 1; i >= 1; --i) {
-        char ch = fileName[i];
-        if (ch == '\\' || ch == '/') return String(fileName).mid(0, i);
-        if (ch == ':') return String(fileName).mid(0, i + 1);
-    }
-    return String(fileName).mid(0, 1);
-}
-
+// The build runs in the host's current folder, where the user chose to build, like every other.
 void buildEditedFile() {
     BuildSession& state = session();
     state.logFile.assign("");
     EditorInfo editor{};
     if (!hostEditorControl(ECTL_GETINFO, &editor) || !editor.FileName) return;
     String file(editor.FileName);
-    const char* name = file.text();
-    if (!IsAbsolutePath(name)) {
-        RunBuild(&file, nullptr);
-        return;
-    }
-    // The build runs in the edited file's folder, where its makefile and includes are.
-    String previous = platform().currentDirectory();
-    platform().setCurrentDirectory(directoryOf(name).text());
     RunBuild(&file, nullptr);
-    platform().setCurrentDirectory(previous.text());
 }
 
 void openFromEditor() {

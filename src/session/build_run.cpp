@@ -8,6 +8,7 @@
 #include "session/output_capture.h"
 #include "session/output_window.h"
 #include "session/source_navigation.h"
+#include "session/source_paths.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "far/host_services.h"
@@ -50,7 +51,7 @@ bool resolveCommand(const String* file, const BuildCommand* resolved) {
     if (resolved) {
         state.lastCommand = resolved->command;
         state.lastPlaceholders = resolved->placeholders;
-        state.currentParser = resolved->parser;
+        state.lastParser = resolved->parser;
         return true;
     }
     if (!file) return true;
@@ -70,7 +71,7 @@ bool resolveCommand(const String* file, const BuildCommand* resolved) {
     const BuildCommand& command = *commands.at(chosen);
     state.lastCommand = command.command;
     state.lastPlaceholders = command.placeholders;
-    state.currentParser = command.parser;
+    state.lastParser = command.parser;
     return true;
 }
 
@@ -111,13 +112,15 @@ void signalCompletion(int64_t startSeconds) {
     }
 }
 
+// The first error or warning: the notes and the include chain before it only explain it.
 void selectFirstMatch() {
     BuildSession& state = session();
     state.top = 0;
     state.horizontalOffset = 0;
     state.selected = 0;
     for (int i = 0; i < state.lineCount(); ++i) {
-        if (state.matchAt(i)) {
+        const LineMatch* match = state.matchAt(i);
+        if (match && match->kind != MatchNote) {
             state.selected = i;
             break;
         }
@@ -160,7 +163,9 @@ int runIntoFreshOutput(BuildSession& state) {
     state.carriageReturnPending = false;
     state.selected = 0;
     state.horizontalOffset = 0;
+    state.currentParser = state.lastParser;
     state.workingDirectory = platform().currentDirectory();
+    state.lastDirectory = state.workingDirectory;
     HideCursor();
     StartClassificationRound();
     int64_t startSeconds = platform().clockSeconds();

@@ -15,6 +15,7 @@ void BuildSession::clearOutput() {
     matches.clear();
     matchStore.clear();
     lines.clear();
+    folders.clear();
 }
 
 void BuildSession::appendMatch(const LineMatch* match) {
@@ -51,11 +52,17 @@ void BuildSession::appendLine(String&& text, const LineMatch* match) {
 void BuildSession::classifyNewLines() {
     int first = matches.count();
     if (first >= lines.count()) return;
-    ClassifyStoredLines(currentParser.text(), lines, first, [this](int index, LineMatch& match) {
-        matches.appendCopies(nullptr, index - matches.count());
-        appendMatch(std::move(match));
-        return true;
-    });
+    ClassifyStoredLines(
+        currentParser.text(), lines, first,
+        [this](int index, LineMatch& match) {
+            matches.appendCopies(nullptr, index - matches.count());
+            match.folder = folders.current();
+            appendMatch(std::move(match));
+            return true;
+        },
+        [this](const String& line, FolderChange change, const CaptureSpan& folder) {
+            folders.change(change, line.text(), folder);
+        });
     matches.appendCopies(nullptr, lines.count() - matches.count());
 }
 

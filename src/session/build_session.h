@@ -4,6 +4,7 @@
 
 #include "config/configuration_records.h"
 #include "config/line_match.h"
+#include "session/folder_tracking.h"
 #include "foundation/list.h"
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
@@ -29,10 +30,17 @@ struct BuildSession {
     // The matches themselves, made in the node blocks of a list instead of one allocation each;
     // a removed line's match stays here until the output is cleared.
     List<LineMatch> matchStore;
-    String lastCommand{""};  // as configured, its placeholders standing for lastPlaceholders
+    // The last build, which "repeat" runs again: its command as configured (its placeholders
+    // standing for lastPlaceholders), parser and folder. Loading a log leaves them as they are.
+    String lastCommand{""};
     PlaceholderTexts lastPlaceholders;
+    String lastParser{""};
+    String lastDirectory{""};
+    // The parser of the output shown, and the folder its relative file names start from.
     String currentParser{""};
     String workingDirectory{""};
+    // The folders make and ninja said their tools ran in; each match keeps the number of its.
+    FolderTracker folders;
     String logFile{""};
     uint64_t logFileTime = 0;
     WindowMode mode = WindowFullScreen;
@@ -64,7 +72,8 @@ struct BuildSession {
     // Appends the match, taking its content, for the line stored last.
     void appendMatch(LineMatch&& match);
     // Classifies the lines stored since the last one classified, under the current parser, many
-    // at a time. When memory runs out, the lines not reached have no match yet.
+    // at a time, following the folders the lines enter and leave. When memory runs out, the
+    // lines not reached have no match yet.
     void classifyNewLines();
     // After memory ran out: the lines without a match get none, or, when even that finds no
     // memory, go; either way the two lists are in step again.

@@ -22,7 +22,10 @@ int swapNibbles(int attribute) { return ((attribute & 0xF) << 4) | ((attribute >
 
 int lineAttribute(const LineMatch* match) {
     const ColorSet& colors = configuration().colors;
-    int foreground = !match ? colors.text : match->kind == MatchError ? colors.error : colors.warning;
+    int foreground = !match                      ? colors.text
+                     : match->kind == MatchError ? colors.error
+                     : match->kind == MatchNote  ? colors.note
+                                                 : colors.warning;
     return foreground | (colors.background << 4);
 }
 

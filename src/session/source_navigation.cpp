@@ -1,21 +1,15 @@
 #include "session/source_navigation.h"
 
-#include <cctype>
-#include <cstring>
-
 #include "session/build_session.h"
 #include "session/output_window.h"
+#include "session/source_columns.h"
+#include "config/command_resolution.h"
 #include "far/host_services.h"
 #include "far/message_index.h"
 #include "foundation/regular_file.h"
 #include "platform/platform.h"
 
 namespace {
-
-char pathCharacter(char ch) {
-    if (ch == '/') return '\\';
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-}
 
 // The position of an editor window showing the path, or -1.
 int findEditorWindow(const String& path) {
@@ -30,24 +24,26 @@ int findEditorWindow(const String& path) {
     return -1;
 }
 
-}  // namespace
-
-bool IsAbsolutePath(const char* path) {
-    return path[0] == '\\' || path[0] == '/' || (path[0] && path[1] == ':');
+// The 0-based character of the file's line that the tool's column marks.
+int characterOfColumn(int column, const String& path, int line, int columnKind) {
+    if (column <= 0) return 0;
+    if (columnKind != ColumnDisplay) return column - 1;
+    String text;
+    // A line that cannot be read is taken to hold no tab.
+    if (!ReadFileLine(path.text(), line, text)) return column - 1;
+    return CharacterAtDisplayColumn(text.text(), text.length(), column);
 }
+
+// A matched line that the steps stop at: errors and warnings, not the notes between them.
+bool isStepTarget(const LineMatch* match) { return match && (match->kind == MatchError || match->kind == MatchWarning); }
+
+}  // namespace
 
 void SendPendingEditorRedraw() {
     BuildSession& state = session();
     if (!state.editorRedraw) return;
     hostEditorControl(ECTL_REDRAW, nullptr);
     state.editorRedraw = false;
-}
-
-bool SamePath(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b) {
-        if (pathCharacter(*a) != pathCharacter(*b)) return false;
-    }
-    return *a == 0 && *b == 0;
 }
 
 bool ResolveMatchPath(const LineMatch& match, String& path) {
@@ -59,18 +55,14 @@ bool ResolveMatchPath(const LineMatch& match, String& path) {
         if (!hostEditorControl(ECTL_GETINFO, &editor) || !editor.FileName) return false;
         file.assign(editor.FileName);
         if (file.empty()) return false;
+        path = NormalisePath(file.text(), platform().pathSeparator());
+        return true;
     }
-    if (IsAbsolutePath(file.text())) {
-        path.assign(file);
-    } else {
-        path.assign(state.workingDirectory);
-        path.append(platform().pathSeparator()).append(file);
-    }
+    path = ResolveSourceFile(file.text(), state.folders.folder(match.folder), state.workingDirectory);
     return true;
 }
 
-int OpenSourceLocation(int column, const String& path, int line) {
-    int cursorColumn = column == -1 ? 0 : column;
+int OpenSourceLocation(int column, const String& path, int line, int columnKind) {
     int position = findEditorWindow(path);
     if (position < 0) {
         // A new file may be edited; a FIFO or a device would hang the editor that reads it.
@@ -78,7 +70,8 @@ int OpenSourceLocation(int column, const String& path, int line) {
             ShowMessage(formatMessage(hostMessage(MsgNotRegularFile), path.text()).text());
             return 0;
         }
-        if (host().Editor) host().Editor(path.text(), "", 0, 0, -1, -1, EF_NONMODAL, line, cursorColumn);
+        int character = characterOfColumn(column, path, line, columnKind);
+        if (host().Editor) host().Editor(path.text(), "", 0, 0, -1, -1, EF_NONMODAL, line, character + 1);
         return 0;
     }
     hostSwitchToWindow(position);
@@ -86,8 +79,11 @@ int OpenSourceLocation(int column, const String& path, int line) {
     hostEditorControl(ECTL_GETINFO, &editor);
     EditorSetPosition place{};
     place.CurLine = line - 1;
-    place.CurPos = cursorColumn;
-    place.CurTabPos = -1;
+    // The editor places a screen column itself where its tabs stop where the tool's do.
+    bool byScreenColumn = columnKind == ColumnDisplay && column > 0 &&
+                          (editor.TabSize <= 0 || editor.TabSize == kToolTabSize);
+    place.CurPos = byScreenColumn ? -1 : characterOfColumn(column, path, line, columnKind);
+    place.CurTabPos = byScreenColumn ? column - 1 : -1;
     // One line of context above, unless the whole file fits in the window.
     place.TopScreenLine = line == 1 || editor.TotalLines < editor.WindowSizeY ? 0 : line - 2;
     place.LeftPos = 0;
@@ -104,14 +100,15 @@ bool JumpToSelected() {
     String path;
     if (!ResolveMatchPath(*match, path)) return false;
     platform().restoreCursor();
-    if (OpenSourceLocation(match->column, path, match->line) == 0) state.editorRedraw = false;
+    int columns = ParserColumnKind(state.currentParser.text());
+    if (OpenSourceLocation(match->column, path, match->line, columns) == 0) state.editorRedraw = false;
     return true;
 }
 
 void StepToMatch(int direction) {
     BuildSession& state = session();
     int target = state.selected + direction < 0 ? 0 : state.selected + direction;
-    while (target >= 0 && target < state.lineCount() && !state.matchAt(target)) target += direction;
+    while (target >= 0 && target < state.lineCount() && !isStepTarget(state.matchAt(target))) target += direction;
     if (target < 0 || target >= state.lineCount()) return;
 
     state.selected = target;
@@ -120,7 +117,8 @@ void StepToMatch(int direction) {
     if (state.mode != WindowBottomBand) return;
     const LineMatch* match = state.matchAt(target);
     String path;
-    if (ResolveMatchPath(*match, path) && OpenSourceLocation(match->column, path, match->line) == 1) {
+    int columns = ParserColumnKind(state.currentParser.text());
+    if (ResolveMatchPath(*match, path) && OpenSourceLocation(match->column, path, match->line, columns) == 1) {
         hostEditorControl(ECTL_REDRAW, nullptr);
     }
     platform().restoreCursor();

@@ -39,7 +39,7 @@ TEST(ConfigurationCheck, NamesThePlaceAndTheReasonOfEveryFinding) {
     std::vector<std::string> expected = {
         "W 2:3 unknown element <colours> is ignored (the sections are colors, options, parsers, types)",
         "W 4:61 parser good, error entry 1: pos=\"4\" names a group the pattern does not have (it has 1)",
-        "W 4:65 parser good: unknown element <eror> is ignored (an entry is <error> or <warning>)",
+        "W 4:65 parser good: unknown element <eror> is ignored (an entry is <error>, <warning> or <note>)",
         "P 5:28 parser bad, error entry 1: the pattern /^(unclosed/ does not compile: a bracket or parenthesis is "
         "not closed or not opened (at its character 3), which disables the parser",
         "P 6:13 parser nofile, warning entry 1: it has no file= attribute, which disables the parser",

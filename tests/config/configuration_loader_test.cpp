@@ -72,7 +72,7 @@ TEST_F(ConfigurationLoader, MissingSectionsStopTheLoad) {
 }
 
 TEST_F(ConfigurationLoader, ColoursAndOptionsSurviveReloadsAsTheFormatSays) {
-    ASSERT_EQ(load(document("<colors background='1' text='2' error='3' warning='4' numbers='5'/>"
+    ASSERT_EQ(load(document("<colors background='1' text='2' error='3' warning='4' numbers='5' note='6'/>"
                             "<options shownumbers='YES' autodelete='yes' beep='Yes' beeptime='15s' "
                             "wavefile='sounds/done.wav'/>" +
                             std::string(kParsers) + kTypes)),
@@ -80,6 +80,7 @@ TEST_F(ConfigurationLoader, ColoursAndOptionsSurviveReloadsAsTheFormatSays) {
     const ColorSet& colors = configuration().colors;
     EXPECT_EQ(colors.background + colors.text * 10 + colors.error * 100 + colors.warning * 1000 + colors.numbers * 10000,
               54321);
+    EXPECT_EQ(colors.note, 6);
     Options& options = configuration().options;
     EXPECT_EQ(options.shownumbers, 1);
     EXPECT_EQ(options.autodelete, 1);
@@ -117,15 +118,24 @@ TEST_F(ConfigurationLoader, InvalidEntriesRemoveTheirParserOncePerEntry) {
                             "<nopattern><warning file='1' line='1'/></nopattern>"
                             "<noline><error pattern='/^a/' file='1'/></noline>"
                             "<unslashed><error pattern='^a' file='1' line='1'/></unslashed>"
+                            "<badnote><note pattern='/^n/' line='1'/></badnote>"
+                            "<columns columns='tabs'><error pattern='/^c/' file='' line=''/></columns>"
+                            "<noted columns='display'><error pattern='/^e/' file='' line=''/>"
+                            "<note pattern='/^(e|n)(\\d)/' file='1' line='2'/></noted>"
                             "</parsers>" +
                             std::string(kTypes))),
               1);
-    EXPECT_EQ(reporter.problems,
-              (std::vector<std::string>{"17:broken", "17:broken", "17:nopattern", "17:noline", "17:unslashed"}));
-    EXPECT_EQ(parserNames(), (std::vector<std::string>{"good"}));
+    EXPECT_EQ(reporter.problems, (std::vector<std::string>{"17:broken", "17:broken", "17:nopattern", "17:noline",
+                                                           "17:unslashed", "17:badnote", "17:columns"}));
+    EXPECT_EQ(parserNames(), (std::vector<std::string>{"noted", "good"}));  // hash order
     LineMatch match;
     EXPECT_EQ(ClassifyLine("broken", String("ok"), match), 0);
     EXPECT_EQ(ClassifyLine("good", String("x"), match), MatchError);
+    EXPECT_EQ(ClassifyLine("noted", String("e1"), match), MatchError);  // errors are tried before notes
+    EXPECT_EQ(ClassifyLine("noted", String("n2"), match), MatchNote);
+    EXPECT_EQ(match.line, 2);
+    EXPECT_EQ(ParserColumnKind("noted"), ColumnDisplay);
+    EXPECT_EQ(ParserColumnKind("good"), ColumnCharacters);
 }
 
 TEST_F(ConfigurationLoader, ARepeatedParserReplacesTheEarlierOne) {

@@ -44,7 +44,7 @@ using Kinds = std::vector<std::string>;
 }  // namespace
 
 TEST_F(DefaultConfiguration, OffersItsParsersAndPrefixes) {
-    for (const char* parser : {"gcc", "msvc", "make", "python", "cmake", "ninja", "rust", "go", "java", "tsc", "perl",
+    for (const char* parser : {"gcc", "clang", "msvc", "make", "python", "cmake", "ninja", "rust", "go", "java", "tsc", "perl",
                                "gfortran"}) {
         EXPECT_NE(configuration().parsers.find(parser), nullptr) << parser;
     }
@@ -77,29 +77,34 @@ TEST_F(DefaultConfiguration, OffersItsParsersAndPrefixes) {
 
 TEST_F(DefaultConfiguration, GccAndClangOutput) {
     EXPECT_EQ(classifySample("gcc", "gcc_warn.txt"),
-              (Kinds{"-", "E warn.c:6:12", "-", "-", "-", "-", "W warn.c:2:12", "-", "-"}));
+              (Kinds{"-", "E warn.c:6:12", "-", "-", "N warn.c:6:12", "-", "W warn.c:2:12", "-", "-"}));
     EXPECT_EQ(classifySample("gcc", "gcc_fatal.txt"), (Kinds{"E bad.c:2:10", "-", "-", "-"}));
-    // "In file included from" points at the includer and stays unclassified.
-    EXPECT_EQ(classifySample("gcc", "gcc_include.txt"), (Kinds{"-", "-", "E inc.h:1:36", "-", "-", "-"}));
+    // "In file included from" points at the includer: a note.
+    EXPECT_EQ(classifySample("gcc", "gcc_include.txt"),
+              (Kinds{"N inc.c:1:-1", "-", "E inc.h:1:36", "-", "-", "N inc.h:1:36"}));
     EXPECT_EQ(classifySample("gcc", "gcc_link.txt"), (Kinds{"-", "E link.c:0:-1", "E :0:-1"}));
     EXPECT_EQ(classifySample("gcc", "gcc_warnings.txt"),
-              (Kinds{"W warnonly.c:2:12", "-", "-", "-", "W warnonly.c:5:5", "-", "-", "-", "-", "-"}));
+              (Kinds{"W warnonly.c:2:12", "-", "-", "-", "W warnonly.c:5:5", "-", "-", "N warnonly.c:4:9", "-", "-"}));
     EXPECT_EQ(classifySample("gcc", "gxx_template.txt"),
               (Kinds{"-", "E tmpl.cpp:5:68", "-", "-", "-", "-", "E tmpl.cpp:4:102", "-", "-"}));
-    EXPECT_EQ(classifySample("gcc", "clang_errors.txt"), (Kinds{"E warn.c:6:12", "-", "-", "-"}));
-    EXPECT_EQ(classifySample("gcc", "clang_fatal.txt"), (Kinds{"E bad.c:2:10", "-", "-", "-"}));
-    EXPECT_EQ(classifySample("gcc", "clang_link.txt"), (Kinds{"-", "E link.c:0:-1", "E :0:-1"}));
-    EXPECT_EQ(classifySample("gcc", "clang_warnings.txt"),
-              (Kinds{"W warnonly.c:5:20", "-", "-", "-", "-", "-", "-", "W warnonly.c:2:12", "-", "-", "-"}));
+    EXPECT_EQ(classifySample("clang", "clang_errors.txt"), (Kinds{"E warn.c:6:12", "-", "-", "-"}));
+    EXPECT_EQ(classifySample("clang", "clang_fatal.txt"), (Kinds{"E bad.c:2:10", "-", "-", "-"}));
+    EXPECT_EQ(classifySample("clang", "clang_link.txt"), (Kinds{"-", "E link.c:0:-1", "E :0:-1"}));
+    EXPECT_EQ(classifySample("clang", "clang_warnings.txt"),
+              (Kinds{"W warnonly.c:5:20", "-", "-", "N warnonly.c:4:10", "-", "-", "-", "W warnonly.c:2:12", "-", "-",
+                     "-"}));
+    EXPECT_EQ(ParserColumnKind("gcc"), ColumnDisplay);  // gcc counts a tab to the next eighth column
+    EXPECT_EQ(ParserColumnKind("clang"), ColumnCharacters);
 }
 
 TEST_F(DefaultConfiguration, MakeOutput) {
     EXPECT_EQ(classifySample("make", "make_errors.txt"),
-              (Kinds{"-", "-", "E warn.c:6:12", "-", "-", "-", "E Makefile:5:-1"}));
+              (Kinds{"-", "-", "E warn.c:6:12", "-", "-", "N warn.c:6:12", "E Makefile:5:-1"}));
     EXPECT_EQ(classifySample("make", "make_missing.txt"), (Kinds{"-", "E :0:-1"}));
     EXPECT_EQ(classifySample("make", "make_recursive.txt"),
-              (Kinds{"-", "-", "-", "-", "E warn.c:6:12", "-", "-", "-", "E ../Makefile.sub:2:-1", "-",
+              (Kinds{"-", "-", "-", "-", "E warn.c:6:12", "-", "-", "N warn.c:6:12", "E ../Makefile.sub:2:-1", "-",
                      "E Makefile.top:2:-1"}));
+    EXPECT_EQ(ParserColumnKind("make"), ColumnDisplay);
 }
 
 TEST_F(DefaultConfiguration, PythonAndMsvcOutput) {

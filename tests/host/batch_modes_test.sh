@@ -75,7 +75,7 @@ check "classify standard input by -" 0 "$("$TINKER" --classify gcc "$WORK/output
 rm "$WORK/stdin"
 check "unknown parser" 2 "" -- "$TINKER" --classify nosuch "$WORK/output.txt"
 stderr_has "unknown parser" "unknown parser 'nosuch'"
-stderr_has "unknown parser" "cmake, gcc, gfortran, go, java, make, msvc, ninja, perl, python, rust, tsc"
+stderr_has "unknown parser" "clang, cmake, gcc, gfortran, go, java, make, msvc, ninja, perl, python, rust, tsc"
 check "unreadable input" 2 "" -- "$TINKER" --classify gcc "$WORK/missing.txt"
 stderr_has "unreadable input" "cannot read $WORK/missing.txt"
 check "a folder as input" 2 "" -- "$TINKER" --classify gcc "$WORK"
@@ -102,9 +102,25 @@ check "classify with --config" 0 "W${TAB}main${TAB}12${TAB}-1${TAB}LINT main 12"
     "$TINKER" --config "$WORK/own.xml" --classify lint "$WORK/lint.txt"
 check "missing configuration" 2 "" -- "$TINKER" --config "$WORK/none.xml" --classify gcc "$WORK/lint.txt"
 
+# --classify --resolve: the path Enter opens, from a real recursive make in the current
+# directory; the folder make entered holds f.c, the header is reached through ../.
+mkdir -p "$WORK/proj/lib" "$WORK/proj/include"
+printf '#include "../include/x.h"\nint f(void)\n{\n\treturn missing;\n}\n' > "$WORK/proj/lib/f.c"
+printf 'static int unused;\n' > "$WORK/proj/include/x.h"
+printf 'all:\n\t-gcc -Wall -c f.c -o /dev/null\n' > "$WORK/proj/lib/Makefile"
+printf 'all:\n\t$(MAKE) -C lib\n' > "$WORK/proj/Makefile"
+(cd "$WORK/proj" && LC_ALL=C make 2>&1) > "$WORK/proj/build.log"
+check "classify and resolve" 0 "E${TAB}$WORK/proj/lib/f.c${TAB}4${TAB}16
+N${TAB}$WORK/proj/lib/f.c${TAB}4${TAB}16
+W${TAB}$WORK/proj/lib/f.c${TAB}5${TAB}1
+N${TAB}$WORK/proj/lib/f.c${TAB}1${TAB}-1
+W${TAB}$WORK/proj/include/x.h${TAB}1${TAB}12" -- \
+    bash -c "cd '$WORK/proj' && '$TINKER' --classify make build.log --resolve | cut -f1-4 | grep -v '^-'"
+check "resolve without classify" 2 "" -- "$TINKER" --check-config --resolve
+
 # --check-config: the shipped configuration is clean; a broken one lists every problem.
 check "shipped configuration" 0 "$BIN_DIR/tinker.xml
-parsers: 12 (cmake, gcc, gfortran, go, java, make, msvc, ninja, perl, python, rust, tsc)
+parsers: 13 (clang, cmake, gcc, gfortran, go, java, make, msvc, ninja, perl, python, rust, tsc)
 file types: 16
 commands: 34
 prefixes: 12 (gcc, clang, cl, gpp, clangpp, gfortran, py, rustc, go, javac, tsc, perl)
@@ -146,7 +162,7 @@ cat > "$WORK/misspelt.xml" <<'XML'
 </tinker-config>
 XML
 check "unknown names and unreachable prefixes" 0 "$WORK/misspelt.xml
-warning: line 2, column 54: parser p: unknown element <eror> is ignored (an entry is <error> or <warning>)
+warning: line 2, column 54: parser p: unknown element <eror> is ignored (an entry is <error>, <warning> or <note>)
 warning: line 3, column 64: file type 1 /x/, command 1 \"n\": unknown attribute prefx= is ignored (known: name, parser, prefix)
 warning: line 3, column 82: file type 1 /x/, command 1 \"n\": the prefix Up can never be reached, as typed prefixes are looked up in lower case; write it in lower case
 parsers: 1 (p)
@@ -181,7 +197,7 @@ prefixes: 0 ()
 
 # --help names every mode; a wrong command line is exit 2.
 help="$("$TINKER" --help)" || { echo "FAIL: --help exit"; failures=$((failures + 1)); }
-for mode in "--classify PARSER [FILE]" "--check-config [FILE]" "--match PATTERN SUBJECT..." "--module PATH" "--config FILE"; do
+for mode in "--classify PARSER [FILE] [--resolve]" "--check-config [FILE]" "--match PATTERN SUBJECT..." "--module PATH" "--config FILE"; do
     grep -qF -- "$mode" <<< "$help" || { echo "FAIL: --help lacks $mode"; failures=$((failures + 1)); }
 done
 check "unknown option" 2 "" -- "$TINKER" --frobnicate

@@ -44,7 +44,7 @@ screen_row $((band_top - 1)) | grep -qF "int unused;" || fail "the viewer does n
 
 # F8: the next error or warning; the viewer follows while the band stays.
 send F8
-wait_for_row 0 "Line 9/14  Col 10"
+wait_for_row 0 "Line 9/14  Col 9"
 wait_for_colors 'hello.c:9:9: warning' "30 103"
 row_has "$band_top" "gcc -Wall -Wextra   -c -o hello.o hello.c" || fail "the band moved"
 # Two more: make's own message (no file: the viewer stays), then src/util.c opens.

@@ -151,17 +151,17 @@ TEST_F(InvocationRoutes, RepeatRunsInTheSavedWorkingDirectoryAndComesBack) {
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("third")));
 }
 
-TEST_F(InvocationRoutes, BuildingTheEditedFileRunsInItsFolder) {
+TEST_F(InvocationRoutes, BuildingTheEditedFileRunsInTheCurrentFolder) {
     startWith("pwd; printf '$0\\n'");
     std::string source = directory.write("project/src/main.c", "int main;\n");
     host.windows.push_back({WTYPE_EDITOR, false, source});
     host.currentWindow = 1;
-    enterDirectory("elsewhere");
+    enterDirectory("project");
     openFromEditor(2);
-    EXPECT_EQ(outputLines(), (Lines{directory.path("project/src"), source}));
+    EXPECT_EQ(outputLines(), (Lines{directory.path("project"), source}));
     EXPECT_EQ(session().mode, WindowBottomBand);
-    EXPECT_EQ(std::string(session().workingDirectory.text()), directory.path("project/src"));
-    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("elsewhere")));
+    EXPECT_EQ(std::string(session().workingDirectory.text()), directory.path("project"));
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("project")));
     EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items[2]), host.message(7));
 }
 
@@ -335,4 +335,27 @@ TEST_F(LoadingOutput, AChangedLogIsReadAgainBeforeItIsShown) {
                                          std::chrono::seconds(10));
     openFromPluginsMenu(0);
     EXPECT_EQ(outputLines(), (Lines{"built"}));
+}
+
+TEST_F(LoadingOutput, ALoadedLogLeavesTheLastBuildToRepeat) {
+    writeConfig("<tinker-config><parsers>" + std::string(kParserA) +
+                "<sh><error pattern='/^(.+?):(\\d+): error/' file='1' line='2'/></sh></parsers><types>"
+                "<filetype filename='/.*c$/'><command name='Run' parser='sh'>pwd; printf 'a.c:3: error\\n'</command>"
+                "</filetype></types></tinker-config>");
+    startPlugin();
+    enterDirectory("project");
+    openCommandLine("make:a.c");
+    enterDirectory("logs");
+    host.panelItems = {"build.log"};
+    writeLog("A1\r\nA2\r\n");
+    openFromPluginsMenu(3);
+    EXPECT_EQ(outputLines(), (Lines{"A1", "A2"}));  // no CR left at the line ends
+    EXPECT_STREQ(session().currentParser.text(), "alpha");
+
+    openFromPluginsMenu(1);  // repeat: the build's command, parser and folder, not the log's
+    EXPECT_EQ(outputLines(), (Lines{directory.path("project"), "a.c:3: error"}));
+    EXPECT_EQ(outputMatches(), (Lines{"-", "E a.c:3:-1"}));
+    EXPECT_EQ(platform.commandsRun.size(), 2u);
+    EXPECT_EQ(platform.commandsRun[0], platform.commandsRun[1]);
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("logs")));
 }

@@ -150,9 +150,11 @@ TEST_F(HostileOutput, OnlyRegularFilesAreOpened) {
         openFromPluginsMenu(0);
     }
     EXPECT_TRUE(host.editorOpens.empty());
+    std::string folder = directory.path(".");
+    folder.resize(folder.size() - 2);  // paths are tidied before they are opened
     EXPECT_EQ(host.messageBoxTexts(), (Lines{"Not a regular file, not opened: " + directory.path("fifo.log"),
                                      "Not a regular file, not opened: /dev/tty",
-                                     "Not a regular file, not opened: " + directory.path(".")}));
+                                     "Not a regular file, not opened: " + folder}));
 
     host.panelItems = {"fifo.log"};
     openFromPluginsMenu(3);

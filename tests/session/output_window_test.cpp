@@ -46,15 +46,16 @@ KeyEvent key(int code, unsigned control = 0) { return keyPress(code, control); }
 }  // namespace
 
 TEST_F(OutputWindowTest, LinesTakeTheirColoursAndTheSelectionIsSwapped) {
-    fillSession({"plain", "E:a.c:1:1 error", "W:a.c:2:1 warning"});
+    fillSession({"plain", "E:a.c:1:1 error", "W:a.c:2:1 warning", "N:a.c:3:1 note"});
     state().selected = 1;
     run({});
+    EXPECT_EQ(host.attributeAt(0, 3), 0x13);  // a note: the default note colour, cyan
     EXPECT_EQ(host.rowText(0), "plain");
     EXPECT_EQ(host.attributeAt(0, 0), 0x17);
     EXPECT_EQ(host.attributeAt(79, 0), 0x17);  // padded to the full width
     EXPECT_EQ(host.attributeAt(0, 1), 0xC1);   // error colour 12 on 1, swapped
     EXPECT_EQ(host.attributeAt(0, 2), 0x1E);
-    EXPECT_EQ(host.attributeAt(0, 3), 0x10);   // cleared rows: the background
+    EXPECT_EQ(host.attributeAt(0, 4), 0x10);   // cleared rows: the background
     EXPECT_EQ(platform.cursorHides, 1);
     EXPECT_EQ(platform.consoleCloses, 1);
 }

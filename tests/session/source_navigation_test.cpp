@@ -35,11 +35,27 @@ protected:
 
 }  // namespace
 
-TEST(SamePathRule, CaseAndSlashDirectionAreIgnored) {
-    EXPECT_TRUE(SamePath("C:\\proj\\src/a.c", "c:\\PROJ\\src\\a.c"));
-    EXPECT_TRUE(SamePath("/x/Y.c", "\\X\\y.C"));
+TEST(PathRules, NormalisedPathsCompareByteForByteOnPosix) {
+    struct Case {
+        const char* path;
+        char separator;
+        const char* normal;
+    } cases[] = {
+        {"build/libiberty/../../include/x.h", '/', "include/x.h"},
+        {"/proj//src/./a.c", '/', "/proj/src/a.c"},
+        {"/proj/../../a.c", '/', "/a.c"},  // not above the root
+        {"../../a.c", '/', "../../a.c"},   // kept where nothing is to climb out of
+        {"a/../../b", '/', "../b"},
+        {"C:/proj\\sub/../a.c", '\\', "C:\\proj\\a.c"},
+        {"\\\\server\\share\\..\\x", '\\', "\\\\server\\x"},
+        {"./", '/', "."},
+        {"/", '/', "/"},
+    };
+    for (const Case& c : cases) EXPECT_STREQ(NormalisePath(c.path, c.separator).text(), c.normal) << c.path;
+    EXPECT_TRUE(SamePath("/proj/build/lib/../../include/x.h", "/proj/include/x.h"));
+    EXPECT_TRUE(SamePath("/x/y.c", "\\x\\y.c"));
+    EXPECT_FALSE(SamePath("/x/Y.c", "/x/y.c"));  // two files on POSIX
     EXPECT_FALSE(SamePath("/x/y.c", "/x/y.cc"));
-    EXPECT_FALSE(SamePath("/x/y.c", "/x/y"));
     EXPECT_TRUE(SamePath("", ""));
 }
 
@@ -59,7 +75,7 @@ TEST_F(SourceNavigation, EnterOpensANewEditorAtTheLineAndColumn) {
     session().selected = 2;
     run({VK_RETURN});
     EXPECT_EQ(host.editorOpens[1].path, "/abs/b.c");  // absolute: used as written
-    EXPECT_EQ(host.editorOpens[1].column, 0);          // no column: the line's start
+    EXPECT_EQ(host.editorOpens[1].column, 1);          // no column: the line's start
 
     session().selected = 0;
     run({VK_RETURN});  // no match: the window stays until Esc
@@ -67,9 +83,9 @@ TEST_F(SourceNavigation, EnterOpensANewEditorAtTheLineAndColumn) {
     EXPECT_EQ(platform.readsAfterKeysRanOut, 1);
 }
 
-TEST_F(SourceNavigation, AnOpenEditorIsReusedWhatEverItsCaseAndSlashes) {
-    session().workingDirectory.assign("C:\\proj");
-    addEditor("c:\\PROJ\\src\\a.c");
+TEST_F(SourceNavigation, AnOpenEditorIsReusedHoweverItsPathIsSpelt) {
+    session().workingDirectory.assign("/proj/build/..");
+    addEditor("/proj//src/./a.c");
     addEditor("/other.c");
     fillSession({"E:src/a.c:10:4 e", "E:src/a.c:1:2 e"});
     run({VK_RETURN});
@@ -78,7 +94,7 @@ TEST_F(SourceNavigation, AnOpenEditorIsReusedWhatEverItsCaseAndSlashes) {
     ASSERT_EQ(host.positionings.size(), 1u);
     const EditorSetPosition& place = host.positionings[0].place;
     EXPECT_EQ(place.CurLine, 9);
-    EXPECT_EQ(place.CurPos, 4);
+    EXPECT_EQ(place.CurPos, 3);  // the tool's fourth character
     EXPECT_EQ(place.CurTabPos, -1);
     EXPECT_EQ(place.TopScreenLine, 8);  // one line of context
     EXPECT_EQ(place.LeftPos, 0);
@@ -110,9 +126,9 @@ TEST_F(SourceNavigation, TheRedrawFlagIsConsumedAfterTheWindowCloses) {
 }
 
 TEST_F(SourceNavigation, StepsMoveBetweenMatchesAndStopAtTheEnds) {
-    fillSession({"a", "E:f:1:1 e1", "b", "W:f:2:1 w", "c", "E:f:3:1 e2", "d"});
+    fillSession({"a", "E:f:1:1 e1", "N:f:1:1 n", "W:f:2:1 w", "N:f:2:1 n", "E:f:3:1 e2", "d"});
     session().selected = 1;
-    run({VK_F8});
+    run({VK_F8});  // notes are passed over
     EXPECT_EQ(session().selected, 3);
     run({VK_F4, VK_F9});
     EXPECT_EQ(session().selected, 5);
@@ -137,7 +153,7 @@ TEST_F(SourceNavigation, FromTheEditorTheEditorFollowsEachStep) {
     // The step to line 2 repositioned the open editor (an empty file means the edited one)...
     ASSERT_GE(host.positionings.size(), 2u);
     EXPECT_EQ(host.positionings[0].place.CurLine, 6);
-    EXPECT_EQ(host.positionings[0].place.CurPos, 3);
+    EXPECT_EQ(host.positionings[0].place.CurPos, 2);
     // ...the step to g.c opened a new editor...
     ASSERT_EQ(host.editorOpens.size(), 1u);
     EXPECT_EQ(host.editorOpens[0].path, "/proj/g.c");

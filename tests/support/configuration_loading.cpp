@@ -22,6 +22,6 @@ int loadConfigurationText(const std::string& xml, RecordingReporter& reporter) {
 
 std::string describeMatch(int kind, const LineMatch& match) {
     if (kind == 0) return "-";
-    return std::string(kind == MatchError ? "E " : "W ") + match.file.text() + ":" + std::to_string(match.line) + ":" +
+    return std::string(kind == MatchError ? "E " : kind == MatchNote ? "N " : "W ") + match.file.text() + ":" + std::to_string(match.line) + ":" +
            std::to_string(match.column);
 }

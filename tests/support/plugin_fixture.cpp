@@ -76,7 +76,8 @@ std::vector<std::string> PluginFixture::outputMatches() {
             matches.push_back("-");
             continue;
         }
-        matches.push_back(std::string(match->kind == MatchError ? "E " : "W ") + match->file.text() + ":" +
+        matches.push_back(std::string(match->kind == MatchError ? "E " : match->kind == MatchNote ? "N " : "W ") +
+                          match->file.text() + ":" +
                           std::to_string(match->line) + ":" + std::to_string(match->column));
     }
     return matches;

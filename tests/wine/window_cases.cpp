@@ -79,7 +79,7 @@ WINE_CASE(FromTheEditorTheBandFollowsTheErrorsInTheOpenEditor) {
     editor.name = source;
     plugin.host.windows.push_back(editor);
     plugin.host.currentWindow = 1;
-    plugin.enterDirectory("elsewhere");
+    plugin.enterDirectory("project\\src");  // the build runs in the current folder
 
     plugin.openFromEditor(2, {keyDown(VK_F8), keyDown(VK_RETURN)});
     CHECK_EQ(plugin.keysLeft(), 1);
@@ -88,7 +88,7 @@ WINE_CASE(FromTheEditorTheBandFollowsTheErrorsInTheOpenEditor) {
     for (const ScriptedHost::Positioning& positioning : plugin.host.positionings) {
         CHECK_EQ(positioning.editor, source);
         CHECK_EQ(positioning.place.CurLine, 3);
-        CHECK_EQ(positioning.place.CurPos, 1);
+        CHECK_EQ(positioning.place.CurPos, 0);  // the tool's first character
     }
     const ScreenFrame* band = plugin.frameWithPending(2);
     CHECK(band != nullptr);
@@ -99,5 +99,5 @@ WINE_CASE(FromTheEditorTheBandFollowsTheErrorsInTheOpenEditor) {
     }
     char directory[MAX_PATH + 1] = {0};
     GetCurrentDirectoryA(sizeof directory, directory);
-    CHECK_EQ(std::string(directory), plugin.path("elsewhere"));
+    CHECK_EQ(std::string(directory), plugin.path("project\\src"));
 }

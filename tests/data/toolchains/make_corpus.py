@@ -60,13 +60,17 @@ class Case:
         """Every line starting with this text gets this expectation."""
         self.claims.append((start.encode(), kind, file, line, column))
 
-    def place(self, header, kind, file="", line=0, column=-1):
-        """The first line not yet placed that starts with header gets the expectation."""
+    def place(self, header, kind, file="", line=0, column=-1, printed=True):
+        """The first line not yet placed that starts with header gets the expectation; a
+        diagnostic the tool need not print (a note clang keeps only in its serialised form) may
+        have no line."""
         header = header.encode()
         for i, text in enumerate(self.lines):
             if text.startswith(header) and i not in self.expected:
                 self.expected[i] = (kind, file, line, column)
                 return
+        if not printed:
+            return
         raise SystemExit("%s/%s: no line starts with %r" % (self.parser, self.name, header))
 
     def finish(self, out_dir):
@@ -88,7 +92,7 @@ ENV = dict({k: v for k, v in os.environ.items() if not k.startswith("RUST")}, GO
 
 
 def gcc_json(case, command):
-    """Places the diagnostics gcc reports as JSON for the same compilation; notes stay unclassified.
+    """Places the diagnostics gcc reports as JSON for the same compilation, notes among them.
     gcc 12 files some diagnostics as children of the one before, so children are read too."""
     output = case.run(command + " -fdiagnostics-format=json", keep=False)
     pending = sum([json.loads(line) for line in output.splitlines() if line.startswith(b"[")], [])
@@ -99,23 +103,24 @@ def gcc_json(case, command):
         pending = diagnostic.get("children", []) + pending
     for diagnostic in found:
         kind = diagnostic["kind"]
-        if kind not in ("error", "warning"):
+        if kind not in ("error", "warning", "note") or not diagnostic["locations"]:
             continue
         caret = diagnostic["locations"][0]["caret"]
         where = "%s:%d:%d: " % (caret["file"], caret["line"], caret["display-column"])
         fatal = kind == "error" and diagnostic["message"].endswith("No such file or directory")
         header = where + ("fatal error:" if fatal else kind + ":")
-        case.place(header, "E" if kind == "error" else "W", caret["file"], caret["line"], caret["display-column"])
+        letter = {"error": "E", "warning": "W", "note": "N"}[kind]
+        case.place(header, letter, caret["file"], caret["line"], caret["display-column"])
 
 
 def clang_diagnostics(case, command):
     """Places the diagnostics clang serialises for the same compilation."""
     case.run(command + " --serialize-diagnostics diagnostics.dia", keep=False)
     listing = case.run("c-index-test -read-diagnostics diagnostics.dia", keep=False).decode()
-    for entry in re.finditer(r"^(.+?):(\d+):(\d+): (error|warning|fatal): ", listing, re.M):
+    for entry in re.finditer(r"^[ +|-]*(.+?):(\d+):(\d+): (error|warning|fatal|note): ", listing, re.M):
         file, line, column, kind = entry.group(1), int(entry.group(2)), int(entry.group(3)), entry.group(4)
-        header = entry.group(0).replace("fatal:", "fatal error:")
-        case.place(header, "W" if kind == "warning" else "E", file, line, column)
+        header = entry.group(0)[entry.start(1) - entry.start(0):].replace("fatal:", "fatal error:")
+        case.place(header, {"warning": "W", "note": "N"}.get(kind, "E"), file, line, column, printed=kind != "note")
 
 
 def rust_json(case, records):
@@ -175,6 +180,7 @@ def gcc_cases():
         case.run(command)
         gcc_json(case, command)
     case.expect("compilation terminated.", "-")
+    case.expect("In file included from quoting.c:2:", "N", "quoting.c", 2)  # the include chain gcc prints
     case.expect("fatal.c:1:10: fatal error:", "E", "fatal.c", 1, 10)  # gcc's JSON is lost at a fatal error
     cases.append(case)
 
@@ -182,6 +188,7 @@ def gcc_cases():
     for command in ["clang -Wall -Wextra -c quoting.c", "clang -c fatal.c", "clang++ -Wall -c tmpl.cpp"]:
         case.run(command)
         clang_diagnostics(case, command)
+    case.expect("In file included from quoting.c:2:", "N", "quoting.c", 2)  # the include chain gcc prints
     cases.append(case)
 
     link = {
@@ -271,6 +278,7 @@ def make_cases():
     case.expect("/usr/bin/ld: cannot find", "E")
     case.expect("collect2: error:", "E")
     case.expect("make: Target", "-")
+    case.expect("In file included from quoting.c:2:", "N", "quoting.c", 2)  # the include chain gcc prints
     return [case]
 
 
@@ -337,6 +345,7 @@ def ninja_cases():
     case.expect("ninja: warning: ", "W")
     case.expect("fatal.c:1:10: fatal error:", "E", "fatal.c", 1, 10)  # gcc's JSON is lost at a fatal error
     case.expect("compilation terminated.", "-")
+    case.expect("In file included from quoting.c:2:", "N", "quoting.c", 2)  # the include chain gcc prints
     return [case]
 
 
