@@ -11,6 +11,7 @@
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "far/host_services.h"
+#include "foundation/terminal_escapes.h"
 #include "regex/regex.h"
 #include "services/language_file.h"
 #include "windows/help_file.h"
@@ -59,9 +60,11 @@ std::string joined(const std::vector<std::string>& names) {
     return text;
 }
 
-// The text of an output line as a build stores it: without its line end, control bytes blank.
-std::string storedLine(const char* bytes, size_t length) {
+// The text of an output line as a build stores it: without its line end and colour codes,
+// other control bytes blank.
+std::string storedLine(char* bytes, size_t length) {
     while (length > 0 && (bytes[length - 1] == '\n' || bytes[length - 1] == '\r')) --length;
+    length = static_cast<size_t>(RemoveTerminalEscapes(bytes, static_cast<int>(length)));
     std::string line(bytes, length);
     for (char& ch : line) {
         if (static_cast<unsigned char>(ch) < 0x20) ch = ' ';

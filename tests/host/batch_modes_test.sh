@@ -73,6 +73,10 @@ cp "$WORK/output.txt" "$WORK/stdin"
 check "classify standard input" 0 "$("$TINKER" --classify gcc "$WORK/output.txt")" -- "$TINKER" --classify gcc
 check "classify standard input by -" 0 "$("$TINKER" --classify gcc "$WORK/output.txt")" -- "$TINKER" --classify gcc -
 rm "$WORK/stdin"
+# Colour codes are not part of the line: a colour-forced gcc run classifies as a plain one.
+DATA="$(cd "$(dirname "$0")/../data/output" && pwd)"
+check "classify coloured output" 0 "$("$TINKER" --classify gcc "$DATA/gcc_plain.txt")" -- \
+    "$TINKER" --classify gcc "$DATA/gcc_colour.txt"
 check "unknown parser" 2 "" -- "$TINKER" --classify nosuch "$WORK/output.txt"
 stderr_has "unknown parser" "unknown parser 'nosuch'"
 stderr_has "unknown parser" "gcc, make, msvc, python"
