@@ -68,6 +68,8 @@ void findCandidateParsers(StringList& lines, StringList& candidates) {
 bool LoadOutputFile(const String& path) {
     BuildSession& state = session();
     state.logFile = path;
+    state.verdict.assign("");
+    state.statusNote.assign("");
     state.workingDirectory = platform().currentDirectory();
     if (!readOutputLines(path.text())) return false;
     state.logFileTime = platform().fileLastWriteTime(path.text());

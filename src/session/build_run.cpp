@@ -4,6 +4,7 @@
 #include <new>
 
 #include "session/build_session.h"
+#include "session/build_verdict.h"
 #include "session/output_capture.h"
 #include "session/output_window.h"
 #include "session/source_navigation.h"
@@ -26,7 +27,7 @@ const size_t kMemoryReserve = 4 << 20;
 // Running out of memory stops the capture: what was stored stays browsable.
 class CaptureSink : public OutputSink {
 public:
-    CaptureSink() : reserve_(new char[kMemoryReserve]) {}
+    explicit CaptureSink(RunOutcome& outcome) : reserve_(new char[kMemoryReserve]), outcome_(outcome) {}
     bool consume(const char* bytes, unsigned count) override {
         try {
             CaptureOutput(bytes, count);
@@ -38,9 +39,11 @@ public:
             return false;
         }
     }
+    void finished(const RunOutcome& outcome) override { outcome_ = outcome; }
 
 private:
     std::unique_ptr<char[]> reserve_;
+    RunOutcome& outcome_;
 };
 
 // Settles the last command and parser; false when there is nothing to build.
@@ -97,9 +100,8 @@ String soundFilePath(const String& wavefile) {
     return relative;
 }
 
-void signalCompletion(int64_t startSeconds) {
+void signalCompletion(int64_t elapsed) {
     const Options& options = configuration().options;
-    int64_t elapsed = platform().clockSeconds() - startSeconds;
     if (!options.beep || elapsed <= options.beeptime) return;
     if (options.wavefile.empty()) {
         platform().beep();
@@ -124,8 +126,8 @@ void selectFirstMatch() {
 
 }  // namespace
 
-int RunCommand(const char* commandLine) {
-    CaptureSink sink;
+int RunCommand(const char* commandLine, RunOutcome& outcome) {
+    CaptureSink sink(outcome);
     int result = platform().runCommand(commandLine, sink);
     if (result == RunCompleted && !session().outputCutShort) {
         try {
@@ -150,13 +152,18 @@ int runIntoFreshOutput(BuildSession& state) {
     state.selected = 0;
     state.horizontalOffset = 0;
     state.workingDirectory = platform().currentDirectory();
+    state.verdict.assign("");
+    state.statusNote.assign("");
     HideCursor();
     int64_t startSeconds = platform().clockSeconds();
 
     String command = platform().expandEnvironment(state.lastCommand.text());
-    int result = RunCommand(command.text());
+    RunOutcome outcome;
+    int result = RunCommand(command.text(), outcome);
 
-    signalCompletion(startSeconds);
+    int64_t elapsed = platform().clockSeconds() - startSeconds;
+    if (result == RunCompleted) state.verdict = MakeVerdict(outcome, elapsed);
+    signalCompletion(elapsed);
     return result;
 }
 
@@ -175,7 +182,9 @@ void RunBuild(const String* file, const BuildCommand* resolved) {
         ShowMessage(hostMessage(result));
     } else {
         if (state.outputCutShort) ShowMessage(hostMessage(MsgOutOfMemory));
-        platform().setTitle(hostMessage(MsgOutputWindowTitle) ? hostMessage(MsgOutputWindowTitle) : "");
+        String title(hostMessage(MsgOutputWindowTitle) ? hostMessage(MsgOutputWindowTitle) : "");
+        if (!title.empty()) title.append(" - ");
+        platform().setTitle(title.append(state.verdict).text());
         for (int pass = 0; pass < kFlashPasses; ++pass) {
             DrawLines(0, pass % 2 == 1);
             platform().sleepMilliseconds(kFlashPauseMs);

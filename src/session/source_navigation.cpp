@@ -6,6 +6,7 @@
 #include "session/build_session.h"
 #include "session/output_window.h"
 #include "far/host_services.h"
+#include "far/message_index.h"
 #include "platform/platform.h"
 
 namespace {
@@ -105,7 +106,11 @@ void StepToMatch(int direction) {
     BuildSession& state = session();
     int target = state.selected + direction < 0 ? 0 : state.selected + direction;
     while (target >= 0 && target < state.lineCount() && !state.matchAt(target)) target += direction;
-    if (target < 0 || target >= state.lineCount()) return;
+    if (target < 0 || target >= state.lineCount() || target == state.selected) {
+        const char* note = hostMessage(direction > 0 ? MsgNoMatchAfter : MsgNoMatchBefore);
+        state.statusNote.assign(note ? note : "");
+        return;
+    }
 
     state.selected = target;
     int page = visibleRows();

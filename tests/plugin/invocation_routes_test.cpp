@@ -38,7 +38,7 @@ TEST_F(InvocationRoutes, CommandLineBuildShowsClassifiedOutputAndRestoresTheScre
     EXPECT_EQ(session().selected, 1);  // the first classified line
     EXPECT_EQ(session().mode, WindowFullScreen);
     EXPECT_EQ(std::filesystem::path(session().workingDirectory.text()), std::filesystem::current_path());
-    EXPECT_EQ(platform.titles, (Lines{host.message(23)}));
+    EXPECT_EQ(platform.titles, (Lines{host.message(23) + " - exit 0, 1 error, 0 s"}));
     EXPECT_EQ(platform.readsAfterKeysRanOut, 1);  // the window ran and Esc closed it
     EXPECT_EQ(host.savedScreens.size(), 1u);
     EXPECT_EQ(host.restoredScreens, 1);

@@ -20,11 +20,16 @@ protected:
     // sequences are cut between reads.
     std::pair<Lines, Lines> buildPrinting(const std::string& path) {
         writeConfig(configWithCommand("dd if='" + path + "' bs=7 2>/dev/null"));
-        touchConfig();
-        startPlugin();
+        if (started) {
+            touchConfig();
+        } else {
+            startPlugin();
+            started = true;
+        }
         openCommandLine("make:a.c");
         return {outputLines(), outputMatches()};
     }
+    bool started = false;
 };
 
 }  // namespace
@@ -35,6 +40,8 @@ TEST_F(ColourCodes, AColouredGccBuildIsClassifiedLikeAPlainOne) {
     EXPECT_EQ(plain.second[1], "E colours.c:4:5");
     EXPECT_EQ(plain.second[5], "W colours.c:5:14");
     auto coloured = buildPrinting(kColourOutput);
+    EXPECT_EQ(platform.commandsRun.size(), 2u);
+    EXPECT_NE(platform.commandsRun[0], platform.commandsRun[1]);
     EXPECT_EQ(coloured.first, plain.first);
     EXPECT_EQ(coloured.second, plain.second);
 
