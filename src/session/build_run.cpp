@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "session/build_keys.h"
 #include "session/build_session.h"
 #include "session/build_verdict.h"
 #include "session/output_capture.h"
@@ -39,6 +40,7 @@ public:
             return false;
         }
     }
+    bool keepRunning() override { return AnswerKeysDuringBuild(); }
     void finished(const RunOutcome& outcome) override { outcome_ = outcome; }
 
 private:
@@ -159,7 +161,9 @@ int runIntoFreshOutput(BuildSession& state) {
 
     String command = platform().expandEnvironment(state.lastCommand.text());
     RunOutcome outcome;
+    StartLiveView();
     int result = RunCommand(command.text(), outcome);
+    DropWaitingKeys();
 
     int64_t elapsed = platform().clockSeconds() - startSeconds;
     if (result == RunCompleted) state.verdict = MakeVerdict(outcome, elapsed);

@@ -11,6 +11,8 @@
 #include "session/build_session.h"
 #include "session/output_window.h"
 #include "config/command_resolution.h"
+#include "far/host_services.h"
+#include "far/message_index.h"
 #include "foundation/byte_search.h"
 #include "foundation/terminal_escapes.h"
 #include "platform/platform.h"
@@ -29,10 +31,22 @@ bool tailShown = true;
 int64_t lastRedrawMs = 0;
 int linesSinceClockReading = 0;
 
+// The live view's first line once the user scrolled it; following the tail when negative.
+int heldTop = -1;
+
+int tailTop(const BuildSession& state) {
+    int first = state.lineCount() - visibleRows();
+    return first < 0 ? 0 : first;
+}
+
 void redrawTail(BuildSession& state) {
     state.classifyNewLines();
-    int first = state.lineCount() - visibleRows();
-    DrawLines(first < 0 ? 0 : first, false);
+    if (heldTop < 0) {
+        DrawLines(tailTop(state), false);
+    } else {
+        DrawLines(heldTop, false);
+        DrawStatusLabel(hostMessage(MsgMoreOutputBelow));
+    }
     tailShown = true;
     lastRedrawMs = platform().clockMilliseconds();
     linesSinceClockReading = 0;
@@ -160,3 +174,29 @@ void FinishCapture() {
     state.classifyNewLines();
     if (!tailShown) redrawTail(state);
 }
+
+void StartLiveView() { heldTop = -1; }
+
+void ScrollLiveView(int rows) {
+    BuildSession& state = session();
+    state.classifyNewLines();
+    int newest = tailTop(state);
+    int top = (heldTop < 0 ? newest : heldTop) + rows;
+    if (top < 0) top = 0;
+    // Scrolled down to the newest lines: the view follows them again.
+    heldTop = top >= newest ? -1 : top;
+    redrawTail(state);
+}
+
+void ScrollLiveViewToTop() {
+    BuildSession& state = session();
+    heldTop = tailTop(state) > 0 ? 0 : -1;
+    redrawTail(state);
+}
+
+void FollowLiveView() {
+    heldTop = -1;
+    redrawTail(session());
+}
+
+void RedrawLiveView() { redrawTail(session()); }

@@ -123,7 +123,10 @@ int ScriptedHost::showMessageBox(const char* const* items, int count) {
     std::vector<std::string> box;
     for (int i = 0; i < count; ++i) box.push_back(items[i] ? items[i] : "<null>");
     messageBoxes.push_back(box);
-    return 0;
+    if (messageAnswers.empty()) return 0;
+    int answer = messageAnswers.front();
+    messageAnswers.pop_front();
+    return answer;
 }
 
 int ScriptedHost::showMenu(const char* title, const FarMenuItem* items, int count, DWORD flags, int maxHeight, int x,

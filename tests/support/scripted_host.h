@@ -64,6 +64,7 @@ public:
 
     // Recorded calls and scripted answers.
     std::vector<std::vector<std::string>> messageBoxes;
+    std::deque<int> messageAnswers;  // the button chosen; 0 when empty
     std::vector<Menu> menus;
     std::deque<int> menuAnswers;  // -1 (cancel) when empty
     std::vector<InputBoxCall> inputBoxes;
