@@ -96,7 +96,7 @@ void writeBenchmarkConfiguration(const std::string& defaultConfig, const std::st
 int runPluginChild(const std::string& moduleDirectory, const std::string& logPath) {
     long baseline = residentBytes();
     FakePlatform platform;
-    ScriptedHost host(80, 25);
+    ScriptedHost host(80, 25, std::string(TINKER_DATA_DIR) + "/tinker.lng");
     PluginStartupInfo info = host.startupInfo(moduleDirectory + "/tinker.so");
     SetStartupInfo(&info);
     if (!host.messageBoxes.empty()) return 3;

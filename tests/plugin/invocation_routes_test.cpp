@@ -71,11 +71,11 @@ TEST_F(InvocationRoutes, CommandLineForms) {
 
     openCommandLine("gcc:bar");
     openCommandLine("nocolon");
-    EXPECT_EQ(messageTexts(), (Lines{"Command doesn't match prefix"}));
+    EXPECT_EQ(host.messageBoxTexts(), (Lines{"Command doesn't match prefix"}));
     EXPECT_EQ(platform.commandsRun.size(), 2u);
 
     openCommandLine("make:");  // an empty file name matches no type here
-    EXPECT_EQ(messageTexts().back(), host.message(4));
+    EXPECT_EQ(host.messageBoxTexts().back(), host.message(4));
     EXPECT_EQ(outputLines(), (Lines{"cc bar"}));  // the session keeps its old lines
 }
 
@@ -83,14 +83,14 @@ TEST_F(InvocationRoutes, StartFailuresShowTheirMessageAndNoWindow) {
     startWith("printf 'x\\n'");
     platform.forcedRunResult = 1;
     openCommandLine("make:a.c");
-    EXPECT_EQ(messageTexts(), (Lines{host.message(1)}));
+    EXPECT_EQ(host.messageBoxTexts(), (Lines{host.message(1)}));
     EXPECT_EQ(platform.readsAfterKeysRanOut, 0);
     EXPECT_EQ(host.restoredScreens, 1);
 
     platform.forcedRunResult = -1;
     session().lastCommand.assign("");
     openFromEditor(1);  // repeat with no last command: nothing to start
-    EXPECT_EQ(messageTexts().back(), host.message(2));
+    EXPECT_EQ(host.messageBoxTexts().back(), host.message(2));
     EXPECT_EQ(session().mode, WindowBottomBand);
 }
 
@@ -196,7 +196,7 @@ TEST_F(InvocationRoutes, SavingTheOutput) {
 
     host.inputAnswers.push_back(directory.path("missing/dir/out.log"));
     openFromPluginsMenu(4);
-    EXPECT_EQ(messageTexts(), (Lines{host.message(20)}));
+    EXPECT_EQ(host.messageBoxTexts(), (Lines{host.message(20)}));
 }
 
 class LoadingOutput : public InvocationRoutes {
@@ -223,7 +223,7 @@ TEST_F(LoadingOutput, OneRecognisingParserIsTakenAtOnce) {
     EXPECT_EQ(platform.readsAfterKeysRanOut, 0);
     host.panelItems = {"missing.log"};
     openFromPluginsMenu(3);
-    EXPECT_EQ(messageTexts(), (Lines{host.message(14)}));
+    EXPECT_EQ(host.messageBoxTexts(), (Lines{host.message(14)}));
 
     writeLog("x\nA1\nA2\n");
     host.panelItems = {"build.log"};
@@ -263,7 +263,7 @@ TEST_F(LoadingOutput, NoRecognisingParserOffersThemAllSorted) {
     host.menuAnswers.push_back(3);
     host.menuAnswers.push_back(1);
     OpenPlugin(OPEN_PLUGINSMENU, 0);
-    EXPECT_EQ(messageTexts(), (Lines{host.message(24)}));
+    EXPECT_EQ(host.messageBoxTexts(), (Lines{host.message(24)}));
     ASSERT_EQ(host.menus.size(), 2u);
     EXPECT_EQ(host.menus[1].items, (Lines{"&1 alpha", "&2 beta", "&3 gamma"}));
     EXPECT_STREQ(session().currentParser.text(), "beta");
@@ -278,7 +278,7 @@ TEST_F(LoadingOutput, WithoutAnyParserTheLinesAreShownPlain) {
     host.panelItems = {"build.log"};
     writeLog("one\ntwo\n");
     openFromPluginsMenu(3);
-    EXPECT_EQ(messageTexts(), (Lines{host.message(24)}));
+    EXPECT_EQ(host.messageBoxTexts(), (Lines{host.message(24)}));
     EXPECT_EQ(outputMatches(), (Lines{"-", "-"}));
     EXPECT_EQ(platform.readsAfterKeysRanOut, 1);
 }

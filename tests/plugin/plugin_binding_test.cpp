@@ -89,7 +89,7 @@ TEST_F(PluginBinding, ALongPrefixListIsCutToWholePrefixes) {
 
 TEST_F(PluginBinding, AMissingConfigurationIsReportedAndRetriedLater) {
     startPlugin();
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{host.message(3)}));
+    EXPECT_EQ(host.messageBoxTexts(), (std::vector<std::string>{host.message(3)}));
     EXPECT_EQ(host.messageBoxes[0][0], "Tinker");
     EXPECT_EQ(host.messageBoxes[0][2], "Ok");
     EXPECT_EQ(announcedPrefix(), "make");
@@ -119,7 +119,7 @@ TEST_F(PluginBinding, ADeletedConfigurationFailsEveryInvocationUntilItReturns) {
     startPlugin();
     std::remove(configPath().c_str());
     openCommandLine("make:a.c");
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Failed to load config!"}));
+    EXPECT_EQ(host.messageBoxTexts(), (std::vector<std::string>{"Failed to load config!"}));
     EXPECT_EQ(session().lineCount(), 0);  // nothing else happened
     EXPECT_EQ(configuration().fileTypes.count(), 0);
 
@@ -133,8 +133,8 @@ TEST_F(PluginBinding, ConfigurationProblemsAreShownWithTheirNames) {
                 "<types><filetype filename='nope'/><filetype filename='/x/'><command>a</command></filetype></types>"
                 "</tinker-config>");
     startPlugin();
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Invalid entry in parser bad: it is disabled",
-                                                        "Invalid file name pattern: nope", host.message(16)}));
+    EXPECT_EQ(host.messageBoxTexts(), (std::vector<std::string>{"Invalid entry in parser bad: it is disabled",
+                                                                "Invalid file name pattern: nope", host.message(16)}));
 }
 
 TEST_F(PluginBinding, MessageFormatsFromTheLanguageFileAreFilledSafely) {

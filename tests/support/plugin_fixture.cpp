@@ -8,7 +8,7 @@
 
 #include "config/configuration.h"
 
-PluginFixture::PluginFixture() {
+PluginFixture::PluginFixture() : host(80, 25, std::string(TINKER_DATA_DIR) + "/tinker.lng") {
     resetBuildSession();
     configuration().colors = ColorSet();
     configuration().options = Options();
@@ -80,12 +80,6 @@ std::vector<std::string> PluginFixture::outputMatches() {
                           std::to_string(match->line) + ":" + std::to_string(match->column));
     }
     return matches;
-}
-
-std::vector<std::string> PluginFixture::messageTexts() {
-    std::vector<std::string> texts;
-    for (const auto& box : host.messageBoxes) texts.push_back(box.size() > 1 ? box[1] : "");
-    return texts;
 }
 
 std::string configWithCommand(const std::string& command, const std::string& extra) {

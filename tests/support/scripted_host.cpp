@@ -1,14 +1,25 @@
 #include "support/scripted_host.h"
 
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
-#include "platform/platform.h"
 #include "services/language_file.h"
 
 namespace {
 
 ScriptedHost* activeHost = nullptr;
+
+// The process's current folder as the host reports it: on Windows in the narrow code page.
+std::string currentFolder() {
+#ifdef _WIN32
+    char folder[NM] = {0};
+    GetCurrentDirectoryA(NM, folder);
+    return folder;
+#else
+    return std::filesystem::current_path().string();
+#endif
+}
 
 const char* WINAPI hostGetMsg(INT_PTR, int index) { return ScriptedHost::current().getMessage(index); }
 
@@ -55,15 +66,16 @@ BOOL WINAPI hostShowHelp(const char*, const char* topic, DWORD) {
 
 }  // namespace
 
-ScriptedHost::ScriptedHost(int screenWidth, int screenHeight) : width(screenWidth), height(screenHeight) {
+ScriptedHost::ScriptedHost(int screenWidth, int screenHeight, const std::string& languageFile)
+    : width(screenWidth), height(screenHeight) {
     characters.assign(height, std::string(width, ' '));
-    attributes.assign(height, std::vector<int>(width, 0));
+    attributes.assign(height, std::vector<int>(width, kUntouched));
     Window panels;
     panels.type = WTYPE_PANELS;
     panels.name = "Panels";
     windows.push_back(panels);
     LanguageFile language;
-    if (loadLanguageFile(std::string(TINKER_DATA_DIR) + "/tinker.lng", language)) {
+    if (loadLanguageFile(languageFile, language)) {
         for (const std::string& text : language.messages) messageTexts.emplace_back(text);
     }
     activeHost = this;
@@ -99,8 +111,14 @@ PluginStartupInfo ScriptedHost::startupInfo(const std::string& moduleName) const
 }
 
 std::string ScriptedHost::message(int index) const {
-    if (index < 0 || index >= static_cast<int>(messageTexts.size()) || !messageTexts[index]) return "";
-    return *messageTexts[index];
+    const char* text = getMessage(index);
+    return text ? text : "";
+}
+
+std::vector<std::string> ScriptedHost::messageBoxTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& box : messageBoxes) texts.push_back(box.size() > 1 ? box[1] : "");
+    return texts;
 }
 
 std::string ScriptedHost::rowText(int y) const {
@@ -114,7 +132,7 @@ std::string ScriptedHost::menuItemText(const std::string& item) {
     return blank == std::string::npos ? item : item.substr(blank + 1);
 }
 
-const char* ScriptedHost::getMessage(int index) {
+const char* ScriptedHost::getMessage(int index) const {
     if (index < 0 || index >= static_cast<int>(messageTexts.size()) || !messageTexts[index]) return nullptr;
     return messageTexts[index]->c_str();
 }
@@ -171,7 +189,7 @@ int ScriptedHost::control(int command, void* parameter) {
     panel->PanelItems = panelRecords_.empty() ? nullptr : panelRecords_.data();
     panel->ItemsNumber = static_cast<int>(panelRecords_.size());
     panel->CurrentItem = panelCurrent;
-    panelDirectory_ = platform().currentDirectory().text();
+    panelDirectory_ = currentFolder();
     std::strncpy(panel->CurDir, panelDirectory_.c_str(), NM - 1);
     return 1;
 }
@@ -255,7 +273,10 @@ void ScriptedHost::drawText(int x, int y, int color, const char* text) {
         if (onFlush) onFlush();
         return;
     }
-    if (y < 0 || y >= height) return;
+    if (y < 0 || y >= height) {
+        ++textCallsOutside;
+        return;
+    }
     for (int i = 0; text[i] && x + i < width; ++i) {
         if (x + i < 0) continue;
         characters[y][x + i] = text[i];

@@ -9,7 +9,9 @@
 #include "far/plugin_api.h"
 
 // A host that plays FAR's part in tests: it records every service call the plug-in makes and
-// answers from a script (menu choices, input-box texts, a window list, a panel).
+// answers from a script (menu choices, input-box texts, a window list, a panel). The Linux tests
+// hand its services to the plug-in core linked in; the Windows cases to the real tinker.dll, so
+// it uses nothing but the standard library and the host's interface.
 class ScriptedHost {
 public:
     struct Window {
@@ -48,7 +50,11 @@ public:
         int destLength = 0;
     };
 
-    explicit ScriptedHost(int width = 80, int height = 25);
+    // The attribute of a cell no drawing has reached yet.
+    static constexpr int kUntouched = -1;
+
+    // A screen of this size; the language texts come from the module's language file.
+    ScriptedHost(int width, int height, const std::string& languageFile);
     ~ScriptedHost();
     ScriptedHost(const ScriptedHost&) = delete;
     ScriptedHost& operator=(const ScriptedHost&) = delete;
@@ -58,13 +64,15 @@ public:
     // The startup record for a module at this path, the services pointing at this host.
     PluginStartupInfo startupInfo(const std::string& moduleName) const;
 
-    // Language texts (index -> text); loaded from the shipped language file at construction.
+    // Language texts (index -> text).
     std::vector<std::optional<std::string>> messageTexts;
     std::string message(int index) const;
 
     // Recorded calls and scripted answers.
     std::vector<std::vector<std::string>> messageBoxes;
     std::deque<int> messageAnswers;  // the button chosen; 0 when empty
+    // The message boxes' texts (their second item).
+    std::vector<std::string> messageBoxTexts() const;
     std::vector<Menu> menus;
     std::deque<int> menuAnswers;  // -1 (cancel) when empty
     std::vector<InputBoxCall> inputBoxes;
@@ -89,6 +97,7 @@ public:
     // Called at the end of every drawing pass, to look at the screen as it is then.
     std::function<void()> onFlush;
     int textCalls = 0;
+    int textCallsOutside = 0;  // drawing on rows the screen does not have
     std::vector<std::vector<std::string>> savedScreens;
     int restoredScreens = 0;
     std::vector<HANDLE> restoredHandles;
@@ -101,7 +110,7 @@ public:
     static std::string menuItemText(const std::string& item);
 
     // Services, as the plug-in calls them.
-    const char* getMessage(int index);
+    const char* getMessage(int index) const;
     int showMessageBox(const char* const* items, int count);
     int showMenu(const char* title, const FarMenuItem* items, int count, DWORD flags, int maxHeight, int x, int y,
                  const char* helpTopic);

@@ -113,13 +113,13 @@ WINE_CASE(LinesAreShownWhileTheChildStillRuns) {
     std::snprintf(eventName, sizeof eventName, "TinkerWineTail%lu", GetCurrentProcessId());
     HANDLE shown = CreateEventA(nullptr, TRUE, FALSE, eventName);
     // The child waits with its last line until the host has drawn the first two.
-    plugin.host.onFlush = [&](const ScreenFrame& frame) {
+    plugin.onFrame = [&](const ScreenFrame& frame) {
         if (frame.rowText(1) == "second") SetEvent(shown);
     };
     plugin.writeConfig(configWith(outputChild() + " tail " + eventName));
     plugin.start();
     plugin.openCommandLine("make:a.c");
-    plugin.host.onFlush = nullptr;
+    plugin.onFrame = nullptr;
     CloseHandle(shown);
     CHECK_EQ(plugin.savedOutput(), (Lines{"first", "second", "tail shown"}));
 }

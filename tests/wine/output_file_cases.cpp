@@ -48,7 +48,7 @@ WINE_CASE(OutputFilesAreLoadedAndSavedWithWindowsLineEnds) {
     // is shown as it is.
     HANDLE holder = CreateFileA(log.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     CHECK(holder != INVALID_HANDLE_VALUE);
-    plugin.host.frames.clear();
+    plugin.frames.clear();
     plugin.openFromPluginsMenu(0);
     CloseHandle(holder);
     CHECK_EQ(plugin.keysLeft(), 0);

@@ -38,7 +38,7 @@ PluginCase::PluginCase(const char* name)
     std::filesystem::remove_all(directory_, ignored);
     std::filesystem::create_directories(directory_ + "\\plugin");
     startDirectory_ = currentDirectory();
-    host.pendingInput = [this] { return console.pending(); };
+    host.onFlush = [this] { recordFrame(); };
     console.discard();
     module_ = LoadLibraryA((programDirectory() + "tinker.dll").c_str());
     if (!module_) return;
@@ -59,6 +59,15 @@ PluginCase::~PluginCase() {
     }
     SetCurrentDirectoryA(startDirectory_.c_str());
     console.discard();
+}
+
+void PluginCase::recordFrame() {
+    ScreenFrame frame;
+    frame.pendingInput = console.pending();
+    frame.characters = host.characters;
+    frame.attributes = host.attributes;
+    frames.push_back(frame);
+    if (onFrame) onFrame(frames.back());
 }
 
 std::string PluginCase::path(const std::string& relative) const { return directory_ + "\\" + relative; }
@@ -138,7 +147,7 @@ std::vector<std::string> PluginCase::rowKinds(const ScreenFrame& frame, int rows
 }
 
 const ScreenFrame* PluginCase::frameWithPending(int pending) const {
-    for (auto frame = host.frames.rbegin(); frame != host.frames.rend(); ++frame) {
+    for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
         if (frame->pendingInput == pending) return &*frame;
     }
     return nullptr;

@@ -2,23 +2,24 @@
 
 #include <windows.h>
 
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "far/plugin_api.h"
+#include "screen_frame.h"
+#include "support/scripted_host.h"
 #include "system_call_recorder.h"
 #include "test_console.h"
-#include "wine_host.h"
 
 // The folder of the test programs, the module and its data files, ending in a backslash.
 std::string programDirectory();
 // The test child that writes known output, quoted for a command line.
 std::string outputChild();
 
-// One case's world: the real tinker.dll freshly loaded, its system calls recorded, the host's
-// service table, a fresh folder of its own (with the module's folder "plugin" inside), and the
-// console input the output window reads.
+// One case's world: the real tinker.dll freshly loaded, its system calls recorded, the scripted
+// host's service table, a fresh folder of its own (with the module's folder "plugin" inside), the
+// console input the output window reads, and every frame the host was shown.
 class PluginCase {
 public:
     explicit PluginCase(const char* name);
@@ -53,11 +54,16 @@ public:
     // The last frame drawn while exactly this many input records were waiting.
     const ScreenFrame* frameWithPending(int pending) const;
 
-    WineHost host;
+    ScriptedHost host;
     ConsoleInput console;
     SystemCalls& calls;
+    // The screen at the end of each drawing pass, and a look at each as it is taken.
+    std::vector<ScreenFrame> frames;
+    std::function<void(const ScreenFrame&)> onFrame;
 
 private:
+    void recordFrame();
+
     std::string directory_;
     std::string startDirectory_;
     HMODULE module_ = nullptr;

@@ -32,12 +32,12 @@ WINE_CASE(KeysFromTheConsoleDriveTheWindowToTheEditor) {
     plugin.enterDirectory("work");
     setConsoleCursor(40, true);
     std::map<int, BOOL> cursorVisible;  // by the input records still waiting
-    plugin.host.onFlush = [&](const ScreenFrame& frame) { cursorVisible[frame.pendingInput] = consoleCursor().bVisible; };
+    plugin.onFrame = [&](const ScreenFrame& frame) { cursorVisible[frame.pendingInput] = consoleCursor().bVisible; };
 
     // Mouse records and released keys are no key presses; Shift turns F8 backwards.
     plugin.openCommandLine("make:a.c", {mouseMove(), keyUp(VK_DOWN), keyDown(VK_DOWN), keyDown(VK_F8), keyDown(VK_F8),
                                         keyDown(VK_F8, SHIFT_PRESSED), keyDown(VK_INSERT), keyDown(VK_RETURN)});
-    plugin.host.onFlush = nullptr;
+    plugin.onFrame = nullptr;
 
     CHECK_EQ(plugin.keysLeft(), 1);  // Enter left the window: the closing Esc stayed unread
     CHECK_EQ(highlightedRow(plugin, plugin.frameWithPending(9)), 1);  // the first error
@@ -58,7 +58,7 @@ WINE_CASE(KeysFromTheConsoleDriveTheWindowToTheEditor) {
 
     CHECK_EQ(plugin.host.editorOpens.size(), 1u);
     if (!plugin.host.editorOpens.empty()) {
-        const WineHost::EditorOpen& editor = plugin.host.editorOpens[0];
+        const ScriptedHost::EditorOpen& editor = plugin.host.editorOpens[0];
         CHECK_EQ(editor.path, plugin.path("work\\src\\b.c"));
         CHECK_EQ(editor.line, 3);
         CHECK_EQ(editor.column, 4);
@@ -74,7 +74,7 @@ WINE_CASE(FromTheEditorTheBandFollowsTheErrorsInTheOpenEditor) {
     std::string source = plugin.write("project\\src\\main.c", "int main;\n");
     plugin.writeConfig(configWith("cmd /c echo main.c:2:3: error: one& echo main.c:4:1: warning: two"));
     plugin.start();
-    WineHost::Window editor;
+    ScriptedHost::Window editor;
     editor.type = WTYPE_EDITOR;
     editor.name = source;
     plugin.host.windows.push_back(editor);
@@ -85,7 +85,7 @@ WINE_CASE(FromTheEditorTheBandFollowsTheErrorsInTheOpenEditor) {
     CHECK_EQ(plugin.keysLeft(), 1);
     CHECK_EQ(plugin.host.editorOpens.size(), 0u);
     CHECK_EQ(plugin.host.positionings.size(), 2u);  // F8 follows in the editor, Enter jumps
-    for (const WineHost::Positioning& positioning : plugin.host.positionings) {
+    for (const ScriptedHost::Positioning& positioning : plugin.host.positionings) {
         CHECK_EQ(positioning.editor, source);
         CHECK_EQ(positioning.place.CurLine, 3);
         CHECK_EQ(positioning.place.CurPos, 1);
@@ -94,7 +94,7 @@ WINE_CASE(FromTheEditorTheBandFollowsTheErrorsInTheOpenEditor) {
     CHECK(band != nullptr);
     if (band) {
         CHECK_EQ(band->rowText(10), "main.c:2:3: error: one");  // the last 20 of 30 rows
-        CHECK_EQ(band->attributeAt(0, 9), -1);
+        CHECK_EQ(band->attributeAt(0, 9), ScriptedHost::kUntouched);
         CHECK_EQ(band->attributeAt(0, 29), 0x10);
     }
     char directory[MAX_PATH + 1] = {0};
