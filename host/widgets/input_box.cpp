@@ -27,6 +27,8 @@ bool runInputBox(UiContext& ui, const InputRequest& request, std::string& answer
     if (!(request.flags & FIB_NOAMPERSAND)) title.erase(std::remove(title.begin(), title.end(), '&'), title.end());
 
     ScreenSnapshot under = ui.display.save();
+    // Past the newest entry of the history: the text the box was opened with.
+    size_t historyPlace = request.history ? request.history->size() : 0;
     int focus = FocusEdit;
     bool confirmed = false;
     for (bool done = false; !done;) {
@@ -73,6 +75,15 @@ bool runInputBox(UiContext& ui, const InputRequest& request, std::string& answer
             case VK_TAB:
                 if (buttons) focus = (focus + (isShiftPressed(key) ? 2 : 1)) % 3;
                 break;
+            case VK_UP:
+            case VK_DOWN:
+                if (focus == FocusEdit && request.history) {
+                    const std::vector<std::string>& entries = *request.history;
+                    if (key.virtualKey == VK_UP && historyPlace > 0) --historyPlace;
+                    if (key.virtualKey == VK_DOWN && historyPlace < entries.size()) ++historyPlace;
+                    line.setText(historyPlace < entries.size() ? entries[historyPlace] : request.initialText);
+                }
+                break;
             case VK_F1:
                 if (!request.helpTopic.empty() && ui.showHelp) ui.showHelp(request.helpTopic);
                 break;
@@ -88,5 +99,10 @@ bool runInputBox(UiContext& ui, const InputRequest& request, std::string& answer
     answer = line.text();
     if (request.flags & FIB_EXPANDENV) answer = expandEnvironmentReferences(answer);
     if (static_cast<int>(answer.size()) > request.maxLength) answer.resize(std::max(request.maxLength, 0));
+    if (request.history && !answer.empty()) {
+        std::vector<std::string>& entries = *request.history;
+        entries.erase(std::remove(entries.begin(), entries.end(), answer), entries.end());
+        entries.push_back(answer);
+    }
     return true;
 }

@@ -125,7 +125,7 @@ TEST_F(InvocationRoutes, RepeatRunsInTheSavedWorkingDirectoryAndComesBack) {
     EXPECT_EQ(outputLines(), (Lines{first}));
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("second")));
     EXPECT_EQ(menuTitle(0), host.message(9));
-    EXPECT_EQ(host.menus[0].items.size(), 5u);
+    EXPECT_EQ(host.menus[0].items.size(), 6u);
     EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items[1]), host.message(8));
 
     openFromEditor(1);

@@ -32,9 +32,9 @@ int WINAPI hostMenu(INT_PTR, int x, int y, int maxHeight, DWORD flags, const cha
     return ScriptedHost::current().showMenu(title, items, count, flags, maxHeight, x, y, helpTopic);
 }
 
-int WINAPI hostInputBox(const char* title, const char* prompt, const char*, const char*, char* destination,
-                        int length, const char*, DWORD flags) {
-    return ScriptedHost::current().inputBox(title, prompt, destination, length, flags);
+int WINAPI hostInputBox(const char* title, const char* prompt, const char* history, const char* initial,
+                        char* destination, int length, const char*, DWORD flags) {
+    return ScriptedHost::current().inputBox(title, prompt, history, initial, destination, length, flags);
 }
 
 int WINAPI hostControl(HANDLE, int command, void* parameter) {
@@ -167,8 +167,10 @@ int ScriptedHost::showMenu(const char* title, const FarMenuItem* items, int coun
     return answer;
 }
 
-int ScriptedHost::inputBox(const char* title, const char* prompt, char* destination, int length, DWORD flags) {
-    inputBoxes.push_back({title ? title : "", prompt ? prompt : "", flags, length});
+int ScriptedHost::inputBox(const char* title, const char* prompt, const char* history, const char* initial,
+                           char* destination, int length, DWORD flags) {
+    inputBoxes.push_back({title ? title : "", prompt ? prompt : "", history ? history : "", initial ? initial : "", flags,
+                          length});
     if (inputAnswers.empty()) return 0;
     std::optional<std::string> answer = inputAnswers.front();
     inputAnswers.pop_front();
