@@ -1,6 +1,9 @@
 #include "app/batch_modes.h"
 
+#include <strings.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -8,10 +11,15 @@
 #include <utility>
 #include <vector>
 
+#include "session/build_run.h"
+#include "session/build_session.h"
+#include "session/build_verdict.h"
+#include "session/output_window.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "far/host_services.h"
 #include "foundation/terminal_escapes.h"
+#include "platform/platform.h"
 #include "regex/regex.h"
 #include "services/language_file.h"
 #include "windows/help_file.h"
@@ -72,7 +80,115 @@ std::string storedLine(char* bytes, size_t length) {
     return line;
 }
 
+void printClassifiedLine(std::FILE* out, int kind, const LineMatch* match, const char* text) {
+    const char* file = kind && match && match->file.text() ? match->file.text() : "";
+    std::fprintf(out, "%s\t%s\t%d\t%d\t%s\n", kind == MatchError ? "E" : kind == MatchWarning ? "W" : "-", file,
+                 kind ? match->line : 0, kind ? match->column : -1, text);
+}
+
+// The plug-in's texts for a build without a host: the language file's messages.
+LanguageFile headlessLanguage;
+
+const char* WINAPI headlessMessage(INT_PTR, int index) {
+    if (index < 0 || index >= static_cast<int>(headlessLanguage.messages.size())) return nullptr;
+    return headlessLanguage.messages[static_cast<size_t>(index)].c_str();
+}
+
+// The program a command line starts, without its folder and ".exe", in lower case.
+std::string programOf(const std::string& command) {
+    size_t start = command.find_first_not_of(" \t\"");
+    if (start == std::string::npos) return "";
+    size_t end = command.find_first_of(" \t\"", start);
+    std::string program = command.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    size_t separator = program.find_last_of("/\\");
+    if (separator != std::string::npos) program.erase(0, separator + 1);
+    for (char& ch : program) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0) program.resize(program.size() - 4);
+    return program;
+}
+
+// A command name fits a program when it is the program's name, or begins with it and a colon or
+// a blank ("gcc: compile").
+bool nameFits(const String& name, const std::string& program) {
+    std::string text = name.text() ? name.text() : "";
+    if (program.empty() || text.size() < program.size() || strncasecmp(text.c_str(), program.c_str(), program.size()) != 0) {
+        return false;
+    }
+    return text.size() == program.size() || text[program.size()] == ':' || text[program.size()] == ' ';
+}
+
+// The parser of the first configured command whose prefix or name fits the program; "" for none.
+std::string parserForProgram(const std::string& program) {
+    Configuration& model = configuration();
+    const PrefixEntry* prefixed = program.empty() ? nullptr : model.prefixes.find(program.c_str());
+    for (int i = 0; i < model.fileTypes.count(); ++i) {
+        FileType* type = *model.fileTypes.at(i);
+        for (int j = 0; j < type->commands.count(); ++j) {
+            const BuildCommand* command = *type->commands.at(j);
+            if ((prefixed && prefixed->command == command) || nameFits(command->name, program)) {
+                return command->parser.text();
+            }
+        }
+    }
+    return "";
+}
+
 }  // namespace
+
+int runHeadlessBuild(const std::string& configFile, const std::string& command, const std::string& parser,
+                     const std::string& languageDirectory, std::FILE* out, std::FILE* errors) {
+    if (!xmlLoadFile(configFile.c_str())) {
+        std::fprintf(errors, "tinker: cannot load the configuration %s\n", configFile.c_str());
+        return 2;
+    }
+    ProblemCollector collector;
+    BuildConfiguration(collector);
+    if (!collector.problems.empty()) {
+        std::fprintf(errors, "tinker: the configuration has %zu problem(s); see tinker --check-config\n",
+                     collector.problems.size());
+    }
+    if (!parser.empty() && !configuration().parsers.find(parser.c_str())) {
+        std::fprintf(errors, "tinker: unknown parser '%s' (the configuration has: %s)\n", parser.c_str(),
+                     joined(parserNames()).c_str());
+        FreeConfiguration();
+        return 2;
+    }
+    headlessLanguage = LanguageFile();
+    std::string languagePath = findLanguageFile(languageDirectory, ".lng", kUserLanguage);
+    if (!languagePath.empty()) loadLanguageFile(languagePath, headlessLanguage);
+    PluginStartupInfo services{};
+    services.StructSize = sizeof services;
+    services.GetMsg = headlessMessage;
+    bindHost(services);
+
+    BuildSession& state = session();
+    state.clearOutput();
+    state.currentParser.assign(parser.empty() ? parserForProgram(programOf(command)).c_str() : parser.c_str());
+    state.lastCommand.assign(command.c_str());
+    state.workingDirectory = platform().currentDirectory();
+    // No screen: only the line buffer is set up, as wide as a build on screen would have it.
+    ClearWindowArea(false);
+    RunOutcome outcome;
+    int64_t startSeconds = platform().clockSeconds();
+    int result = RunCommand(command.c_str(), outcome);
+    int64_t elapsed = platform().clockSeconds() - startSeconds;
+    int status = 2;
+    if (result != RunCompleted) {
+        const char* problem = hostMessage(result);
+        std::fprintf(errors, "tinker: %s\n", problem ? problem : "the command could not be started");
+    } else {
+        for (int i = 0; i < state.lineCount(); ++i) {
+            const LineMatch* match = state.matchAt(i);
+            printClassifiedLine(out, match ? match->kind : MatchNone, match, state.lines.at(i)->text());
+        }
+        std::fflush(out);
+        std::fprintf(errors, "%s\n", MakeVerdict(outcome, elapsed).text());
+        status = outcome.stopped ? 130 : outcome.exitStatus;
+    }
+    state.clearOutput();
+    FreeConfiguration();
+    return status;
+}
 
 int classifyLines(const std::string& configFile, const std::string& parser, const std::string& inputFile,
                   std::FILE* out, std::FILE* errors) {
@@ -106,9 +222,7 @@ int classifyLines(const std::string& configFile, const std::string& parser, cons
             std::string text = storedLine(buffer, static_cast<size_t>(length));
             LineMatch match;
             int kind = ClassifyLine(parser.c_str(), String(text.c_str()), match);
-            const char* file = kind && match.file.text() ? match.file.text() : "";
-            std::fprintf(out, "%s\t%s\t%d\t%d\t%s\n", kind == MatchError ? "E" : kind == MatchWarning ? "W" : "-", file,
-                         kind ? match.line : 0, kind ? match.column : -1, text.c_str());
+            printClassifiedLine(out, kind, &match, text.c_str());
         }
         std::free(buffer);
         if (input != stdin) std::fclose(input);

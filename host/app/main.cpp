@@ -34,6 +34,14 @@ const char kUsage[] =
     "      - (neither); FILE is empty, LINE 0 and COLUMN -1 where the match gives none.\n"
     "      Exit 2 for an unknown parser or an unreadable file.\n"
     "\n"
+    "  tinker [--config FILE] --run COMMAND [--parser NAME]\n"
+    "      Runs COMMAND (one argument; quote it) as the plug-in runs a build, without a\n"
+    "      screen, and prints every line it stored as --classify does; the verdict (exit\n"
+    "      status, errors, warnings, time) goes to standard error. The parser is NAME,\n"
+    "      else that of the first configured command whose prefix or name is COMMAND's\n"
+    "      program, else none. Exit: the build's exit status, 130 when Ctrl+C stopped it,\n"
+    "      2 for an unknown parser or a command that cannot start.\n"
+    "\n"
     "  tinker [--config FILE] --check-config [FILE]\n"
     "      Loads a configuration (FILE, else the --config file, else the one beside the\n"
     "      module) and prints every problem found, then a summary of its parsers, file\n"
@@ -51,11 +59,12 @@ const char kUsage[] =
     "options:\n"
     "  --module PATH   the plug-in module (default: tinker.so beside this program); its\n"
     "                  folder holds tinker.xml, the language file and the help file\n"
+    "  --parser NAME   the parser for --run\n"
     "  --config FILE   the configuration for the batch modes (default: tinker.xml beside\n"
     "                  the module)\n"
     "  --help          this text\n";
 
-enum class Mode { Interactive, Classify, Check, Match };
+enum class Mode { Interactive, Classify, Check, Match, Run };
 
 std::string directoryOf(const std::string& path) {
     size_t slash = path.rfind('/');
@@ -82,6 +91,8 @@ int main(int argc, char** argv) {
     Mode mode = Mode::Interactive;
     std::string module;
     std::string config;
+    std::string parser;
+    std::string runCommand;
     std::vector<std::string> arguments;
     std::vector<const char*> subjects;
     for (int i = 1; i < argc; ++i) {
@@ -95,9 +106,23 @@ int main(int argc, char** argv) {
         } else if (argument == "--module" || argument == "--config") {
             if (i + 1 >= argc) return usageError(argument + " needs a value");
             (argument == "--module" ? module : config) = argv[++i];
-        } else if (argument == "--classify" || argument == "--check-config" || argument == "--match") {
-            if (mode != Mode::Interactive) return usageError("only one of --classify, --check-config and --match");
-            mode = argument == "--classify" ? Mode::Classify : argument == "--check-config" ? Mode::Check : Mode::Match;
+        } else if (argument == "--parser") {
+            if (i + 1 >= argc) return usageError(argument + " needs a value");
+            parser = argv[++i];
+        } else if (argument == "--classify" || argument == "--check-config" || argument == "--match" ||
+                   argument == "--run") {
+            if (mode != Mode::Interactive) {
+                return usageError("only one of --classify, --check-config, --match and --run");
+            }
+            if (argument == "--run") {
+                if (i + 1 >= argc) return usageError("--run needs a COMMAND");
+                runCommand = argv[++i];
+                mode = Mode::Run;
+            } else {
+                mode = argument == "--classify" ? Mode::Classify
+                       : argument == "--check-config" ? Mode::Check
+                                                      : Mode::Match;
+            }
         } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
             return usageError("unknown option " + argument);
         } else {
@@ -121,9 +146,13 @@ int main(int argc, char** argv) {
         case Mode::Match:
             if (arguments.empty()) return usageError("--match takes PATTERN SUBJECT...");
             return matchPattern(arguments[0], subjects.data(), static_cast<int>(subjects.size()), stdout);
+        case Mode::Run:
+            if (!arguments.empty()) return usageError("--run takes one COMMAND: quote it");
+            return runHeadlessBuild(config, runCommand, parser, moduleDirectory, stdout, stderr);
         case Mode::Interactive:
             break;
     }
+    if (!parser.empty()) return usageError("--parser goes with --run");
 
     if (access(modulePath.c_str(), R_OK) != 0) {
         std::fprintf(stderr, "tinker: cannot find the module %s\n", modulePath.c_str());

@@ -93,6 +93,27 @@ check "classify with --config" 0 "W${TAB}main${TAB}12${TAB}-1${TAB}LINT main 12"
     "$TINKER" --config "$WORK/own.xml" --classify lint "$WORK/lint.txt"
 check "missing configuration" 2 "" -- "$TINKER" --config "$WORK/none.xml" --classify gcc "$WORK/lint.txt"
 
+# --run: a real make that fails, its parser found by the program's name; a parser given; the
+# verdict on standard error and the build's exit status; Ctrl+C is 130.
+mkdir -p "$WORK/project"
+printf 'all:\n\t@echo "main.c:4:2: warning: odd"; false\n' > "$WORK/project/Makefile"
+check "run make" 2 "W${TAB}main.c${TAB}4${TAB}2${TAB}main.c:4:2: warning: odd
+E${TAB}Makefile${TAB}2${TAB}-1${TAB}make: *** [Makefile:2: all] Error 1" -- \
+    "$TINKER" --run "make -C $WORK/project --no-print-directory"
+stderr_has "run make" "exit 2, 1 error, 1 warning, "
+check "run with a parser" 3 "W${TAB}main.c${TAB}4${TAB}2${TAB}main.c:4:2: warning: odd" -- \
+    "$TINKER" --run "printf '\033[01mmain.c:4:2:\033[m warning: odd\n'; exit 3" --parser gcc
+stderr_has "run with a parser" "exit 3, 1 warning, "
+check "run unknown parser" 2 "" -- "$TINKER" --run "true" --parser nosuch
+"$TINKER" --run "printf 'begun\n'; sleep 30" > "$WORK/interrupted" 2> "$WORK/stderr" &
+runner=$!
+sleep 1
+kill -INT "$runner"
+wait "$runner"
+status=$?
+[ "$status" = 130 ] || { echo "FAIL: run stopped by Ctrl+C: exit $status"; failures=$((failures + 1)); }
+stderr_has "run stopped by Ctrl+C" "stopped, no errors, "
+
 # --check-config: the shipped configuration is clean; a broken one lists every problem.
 check "shipped configuration" 0 "$BIN_DIR/tinker.xml
 parsers: 4 (gcc, make, msvc, python)
@@ -141,7 +162,7 @@ prefixes: 0 ()
 
 # --help names every mode; a wrong command line is exit 2.
 help="$("$TINKER" --help)" || { echo "FAIL: --help exit"; failures=$((failures + 1)); }
-for mode in "--classify PARSER [FILE]" "--check-config [FILE]" "--match PATTERN SUBJECT..." "--module PATH" "--config FILE"; do
+for mode in "--classify PARSER [FILE]" "--run COMMAND [--parser NAME]" "--check-config [FILE]" "--match PATTERN SUBJECT..." "--module PATH" "--config FILE"; do
     grep -qF -- "$mode" <<< "$help" || { echo "FAIL: --help lacks $mode"; failures=$((failures + 1)); }
 done
 check "unknown option" 2 "" -- "$TINKER" --frobnicate
