@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "session/build_run.h"
 #include "session/build_session.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
@@ -17,12 +18,14 @@ namespace {
 // Gives every line its classification under the session's current parser. When memory runs
 // out the remaining lines stay unclassified.
 void classifyAllLines() {
+    StartClassificationRound();
     try {
         session().classifyNewLines();
     } catch (const std::bad_alloc&) {
         session().settleUnclassifiedLines();
         ShowMessage(hostMessage(MsgOutOfMemory));
     }
+    ReportDisabledPatterns();
 }
 
 // A log saved from a coloured build holds the colour codes: the lines are kept as a build

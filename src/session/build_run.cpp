@@ -6,6 +6,7 @@
 #include "session/build_keys.h"
 #include "session/build_session.h"
 #include "session/build_verdict.h"
+#include "session/command_composition.h"
 #include "session/output_capture.h"
 #include "session/output_window.h"
 #include "session/source_navigation.h"
@@ -53,6 +54,7 @@ bool resolveCommand(const String* file, const BuildCommand* resolved) {
     BuildSession& state = session();
     if (resolved) {
         state.lastCommand = resolved->command;
+        state.lastPlaceholders = resolved->placeholders;
         state.currentParser = resolved->parser;
         return true;
     }
@@ -72,6 +74,7 @@ bool resolveCommand(const String* file, const BuildCommand* resolved) {
     }
     const BuildCommand& command = *commands.at(chosen);
     state.lastCommand = command.command;
+    state.lastPlaceholders = command.placeholders;
     state.currentParser = command.parser;
     return true;
 }
@@ -128,6 +131,14 @@ void selectFirstMatch() {
 
 }  // namespace
 
+void ReportDisabledPatterns() {
+    StringList disabled;
+    TakeDisabledPatterns(disabled);
+    for (int i = 0; i < disabled.count(); ++i) {
+        ShowMessage(formatMessage(hostMessage(MsgPatternDisabled), disabled.at(i)->text()).text());
+    }
+}
+
 int RunCommand(const char* commandLine, RunOutcome& outcome) {
     CaptureSink sink(outcome);
     int result = platform().runCommand(commandLine, sink);
@@ -157,9 +168,12 @@ int runIntoFreshOutput(BuildSession& state) {
     state.verdict.assign("");
     state.statusNote.assign("");
     HideCursor();
+    StartClassificationRound();
     int64_t startSeconds = platform().clockSeconds();
 
-    String command = platform().expandEnvironment(state.lastCommand.text());
+    Platform& system = platform();
+    String command = ComposeCommandLine(state.lastCommand.text(), state.lastPlaceholders, system.commandSyntax(),
+                                        [&system](const char* text) { return system.expandEnvironment(text); });
     RunOutcome outcome;
     StartLiveView();
     int result = RunCommand(command.text(), outcome);
@@ -182,6 +196,7 @@ void RunBuild(const String* file, const BuildCommand* resolved) {
     int result = runIntoFreshOutput(state);
     RestoreCursor();
     selectFirstMatch();
+    ReportDisabledPatterns();
     if (result != RunCompleted) {
         ShowMessage(hostMessage(result));
     } else {

@@ -11,3 +11,6 @@ void RunBuild(const String* file, const BuildCommand* resolved);
 // outcome then says how it ended), 1 when the pipe could not be set up, 2 when the process
 // could not be started.
 int RunCommand(const char* commandLine, RunOutcome& outcome);
+// Shows a message for each pattern turned off in this classification round for running past
+// its step budget too often.
+void ReportDisabledPatterns();

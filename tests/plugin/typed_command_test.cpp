@@ -26,11 +26,11 @@ TEST_F(TypedCommand, ATypedCommandRunsAsABuildAndIsOfferedAgain) {
     host.menuAnswers = {0};
     openFromPluginsMenu(kRunCommandItem);
     ASSERT_EQ(host.menus.size(), 2u);
-    EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items.back()), host.message(40));
+    EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items.back()), host.message(43));
     EXPECT_EQ(host.menus[1].title, host.message(13));
     ASSERT_EQ(host.inputBoxes.size(), 1u);
-    EXPECT_EQ(host.inputBoxes[0].title, host.message(41));
-    EXPECT_EQ(host.inputBoxes[0].prompt, host.message(42));
+    EXPECT_EQ(host.inputBoxes[0].title, host.message(44));
+    EXPECT_EQ(host.inputBoxes[0].prompt, host.message(45));
     EXPECT_EQ(host.inputBoxes[0].history, "TinkerCommand");
     EXPECT_EQ(host.inputBoxes[0].initial, "");
     EXPECT_EQ(outputMatches(), (Lines{"E a.c:1:1"}));

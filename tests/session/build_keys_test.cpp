@@ -65,9 +65,9 @@ TEST_F(BuildKeys, EscAsksAndStopEndsTheBuildAndEverythingItStarted) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));  // ends, not hangs
 
     ASSERT_EQ(host.messageBoxes.size(), 2u);
-    EXPECT_EQ(host.messageBoxes[0], (Lines{"Tinker", host.message(36), host.message(37), host.message(38)}));
+    EXPECT_EQ(host.messageBoxes[0], (Lines{"Tinker", host.message(39), host.message(40), host.message(41)}));
     EXPECT_EQ(outputLines(), (Lines{"started"}));
-    EXPECT_TRUE(startsWith(session().verdict.text(), host.message(27) + ", ")) << session().verdict.text();
+    EXPECT_TRUE(startsWith(session().verdict.text(), host.message(30) + ", ")) << session().verdict.text();
     EXPECT_EQ(platform.readsAfterKeysRanOut, 1);  // the window showed what had arrived
 
     std::vector<pid_t> pids = readPids(pidFile);
@@ -102,7 +102,7 @@ TEST_F(BuildKeys, TheLiveViewScrollsAndKeysTypedDuringTheBuildDoNotReachTheWindo
     EXPECT_EQ(topRows[3], "49");
     EXPECT_EQ(topRows[4], "76");
     EXPECT_EQ(topRows[5], "1");
-    std::string mark = host.message(39);
+    std::string mark = host.message(42);
     EXPECT_EQ(bottomRows[0], "100");
     EXPECT_NE(bottomRows[1].find(mark), std::string::npos) << bottomRows[1];
     EXPECT_EQ(bottomRows[4], "100");

@@ -62,8 +62,8 @@ TEST_F(BuildVerdict, TheExitStatusCountsAndTimeAreShownNotStored) {
     lastRows.clear();
     openCommandLine("make:a.c");
     ASSERT_EQ(lastRows.size(), 7u);
-    EXPECT_TRUE(endsWith(lastRows[3], " " + host.message(34))) << lastRows[3];
-    EXPECT_TRUE(endsWith(lastRows[5], " " + host.message(35))) << lastRows[5];
+    EXPECT_TRUE(endsWith(lastRows[3], " " + host.message(37))) << lastRows[3];
+    EXPECT_TRUE(endsWith(lastRows[5], " " + host.message(38))) << lastRows[5];
     EXPECT_EQ(lastRows[6].find_first_not_of(' '), lastRows[6].size() - failed.size()) << lastRows[6];
     EXPECT_EQ(session().selected, 1);
 

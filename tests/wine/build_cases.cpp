@@ -214,8 +214,8 @@ WINE_CASE(EscAndStopEndsTheBuildsWholeJobAndTheVerdictSaysSo) {
     CHECK(GetTickCount() - start < 30000);  // ends, not hangs
     CHECK(typed);
     CHECK_EQ(plugin.host.messageBoxes.size(), 1u);
-    CHECK_EQ(plugin.host.messageBoxTexts(), Lines{plugin.host.message(36)});
-    std::string stopped = plugin.host.message(23) + " - " + plugin.host.message(27) + ", ";
+    CHECK_EQ(plugin.host.messageBoxTexts(), Lines{plugin.host.message(39)});
+    std::string stopped = plugin.host.message(23) + " - " + plugin.host.message(30) + ", ";
     CHECK_EQ(consoleTitle().substr(0, stopped.size()), stopped);
     CHECK_EQ(plugin.keysLeft(), 0);
 

@@ -108,16 +108,11 @@ String PosixPlatform::expandEnvironment(const char* text) {
 }
 
 uint64_t PosixPlatform::fileLastWriteTime(const char* path) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
+    // Looked at, not opened: opening a FIFO would wait for a writer.
     struct stat status;
-    uint64_t time = 0;
-    if (fstat(fd, &status) == 0) {
-        time = static_cast<uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
-               static_cast<uint64_t>(status.st_mtim.tv_nsec) + 1;
-    }
-    close(fd);
-    return time;
+    if (stat(path, &status) != 0) return 0;
+    return static_cast<uint64_t>(status.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(status.st_mtim.tv_nsec) +
+           1;
 }
 
 String PosixPlatform::currentDirectory() {

@@ -155,6 +155,7 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
         if (nothing >= 0) dup2(nothing, 0);
         signal(SIGPIPE, SIG_DFL);
         signal(SIGINT, SIG_DFL);
+        signal(SIGXFSZ, SIG_DFL);  // the host ignores it; the build must not inherit that
         execl("/bin/sh", "sh", "-c", commandLine, static_cast<char*>(nullptr));
         int error = errno;
         ssize_t written = write(startReport[1], &error, sizeof error);
