@@ -137,9 +137,8 @@ std::string programOf(const std::string& command) {
 // a blank ("gcc: compile").
 bool nameFits(const String& name, const std::string& program) {
     std::string text = name.text() ? name.text() : "";
-    if (program.empty() || text.size() < program.size() || strncasecmp(text.c_str(), program.c_str(), program.size()) != 0) {
-        return false;
-    }
+    if (program.empty() || text.size() < program.size()) return false;
+    if (strncasecmp(text.c_str(), program.c_str(), program.size()) != 0) return false;
     return text.size() == program.size() || text[program.size()] == ':' || text[program.size()] == ' ';
 }
 

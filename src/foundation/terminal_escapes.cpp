@@ -9,6 +9,7 @@ const char kBell = 0x07;
 
 bool isCsiParameterOrIntermediate(unsigned char byte) { return byte >= 0x20 && byte <= 0x3F; }
 bool isCsiFinal(unsigned char byte) { return byte >= 0x40 && byte <= 0x7E; }
+bool isIntermediate(unsigned char byte) { return byte >= 0x20 && byte <= 0x2F; }
 
 // The end of the sequence whose ESC stands at start.
 int sequenceEnd(const char* text, int length, int start) {
@@ -28,7 +29,7 @@ int sequenceEnd(const char* text, int length, int start) {
         return length;
     }
     // ESC, intermediate bytes (as in ESC ( B) and one final byte.
-    while (i < length && static_cast<unsigned char>(text[i]) >= 0x20 && static_cast<unsigned char>(text[i]) <= 0x2F) ++i;
+    while (i < length && isIntermediate(static_cast<unsigned char>(text[i]))) ++i;
     return i < length ? i + 1 : i;
 }
 

@@ -73,7 +73,9 @@ TEST_F(BuildKeys, EscAsksAndStopEndsTheBuildAndEverythingItStarted) {
     std::vector<pid_t> pids = readPids(pidFile);
     ASSERT_EQ(pids.size(), 2u);
     for (pid_t pid : pids) {
-        for (int wait = 0; wait < 100 && processRunning(pid); ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (int wait = 0; wait < 100 && processRunning(pid); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
         EXPECT_FALSE(processRunning(pid)) << pid;
         if (processRunning(pid)) kill(pid, SIGKILL);
     }

@@ -25,6 +25,8 @@ const int kPipeCapacity = 1 << 20;
 // The sink looks at the keys at most this often: often enough to feel immediate, rarely
 // enough to cost nothing next to the reading.
 const int64_t kKeyLookIntervalMs = 10;
+// The longest wait for output while the shell runs, so that keys and Ctrl+C are answered soon.
+const int kOutputWaitMs = 20;
 // Once the shell has ended, a pipe quiet this long is held only by processes left behind.
 const int64_t kQuietEndMs = 500;
 
@@ -214,7 +216,7 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
             continue;
         }
         pollfd request{output[0], POLLIN, 0};
-        int ready = poll(&request, 1, shellEnded ? static_cast<int>(kQuietEndMs - (now - lastOutput)) : 20);
+        int ready = poll(&request, 1, shellEnded ? static_cast<int>(kQuietEndMs - (now - lastOutput)) : kOutputWaitMs);
         if (ready <= 0) continue;
         ssize_t got = readRetrying(output[0], chunk, sizeof chunk);
         if (got <= 0) {
