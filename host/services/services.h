@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -9,6 +8,7 @@
 
 #include "far/plugin_api.h"
 #include "services/language_file.h"
+#include "services/window_owner.h"
 #include "widgets/ui_context.h"
 #include "windows/help_file.h"
 #include "windows/panel.h"
@@ -21,7 +21,7 @@ class HostServices {
 public:
     static const INT_PTR kModuleNumber = 1;
 
-    HostServices(UiContext& ui, WindowList& windows, Panel& panel);
+    HostServices(UiContext& ui, WindowList& windows, Panel& panel, WindowOwner& owner);
     ~HostServices();
     HostServices(const HostServices&) = delete;
     HostServices& operator=(const HostServices&) = delete;
@@ -32,11 +32,6 @@ public:
     // False when the path does not fit the interface's ModuleName.
     bool setModule(const std::string& modulePath);
     PluginStartupInfo startupInfo() const;
-
-    // Draws the current window (panel or viewer) into the screen; the terminal host sets it.
-    std::function<void()> drawCurrentWindow;
-    // Runs a viewer as a modal window until it is closed (Editor without EF_NONMODAL).
-    std::function<void(int position)> runModalViewer;
 
     // Opens a viewer on the file at a 0-based line and position, or makes the one already
     // showing it current and moves it there; the window's position, -1 when it cannot be read.
@@ -65,11 +60,10 @@ public:
     void releaseSavedScreens();
 
 private:
-    void redrawCurrentWindow();
-
     UiContext& ui_;
     WindowList& windows_;
     Panel& panel_;
+    WindowOwner& owner_;
     std::string modulePath_;
     std::string moduleDirectory_;
     LanguageFile language_;
