@@ -196,7 +196,9 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
     for (;;) {
         bool shellEnded = process.ended();
         int64_t now = nowMilliseconds();
-        if (shellEnded && (!pipeOpen || now - lastOutput >= kQuietEndMs)) break;
+        // Quiet counts from the end of taking in the last chunk, and only with nothing waiting:
+        // output that came while a slow chunk was classified is still read.
+        if (shellEnded && (!pipeOpen || (now - lastOutput >= kQuietEndMs && !outputWaiting()))) break;
         // A shell that closed its output and runs on: the build is over without its status.
         if (!pipeOpen && !killed && now - pipeClosedAt >= kQuietEndMs) break;
         if (now - lastKeyLook >= kKeyLookIntervalMs) {
@@ -224,8 +226,9 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
             pipeClosedAt = nowMilliseconds();
             continue;
         }
+        bool taken = sink.consume(chunk, static_cast<unsigned>(got));
         lastOutput = nowMilliseconds();
-        if (!sink.consume(chunk, static_cast<unsigned>(got))) {
+        if (!taken) {
             // Nothing more can be taken in: the build ends here.
             pipeOpen = false;
             pipeClosedAt = lastOutput;

@@ -153,7 +153,6 @@ int Win32Platform::runCommand(const char* commandLine, OutputSink& sink) {
     for (;;) {
         if (!processEnded) processEnded = WaitForSingleObject(child.hProcess, 0) == WAIT_OBJECT_0;
         DWORD now = GetTickCount();
-        if (processEnded && (!pipeOpen || now - lastOutput >= kQuietEndMs)) break;
         // A process that closed its output and runs on: the build is over without its status.
         if (!pipeOpen && !killed && now - pipeClosedAt >= kQuietEndMs) break;
         if (!killed && now - lastKeyLook >= kKeyLookIntervalMs) {
@@ -168,6 +167,8 @@ int Win32Platform::runCommand(const char* commandLine, OutputSink& sink) {
             pipeOpen = false;  // every writer is gone
             pipeClosedAt = now;
         }
+        // Quiet counts from the end of taking in the last chunk, and only with nothing waiting.
+        if (processEnded && (!pipeOpen || (available == 0 && now - lastOutput >= kQuietEndMs))) break;
         if (!pipeOpen || available == 0) {
             // Nothing to read: wait a little for the process instead of spinning.
             if (!processEnded) {
@@ -183,8 +184,9 @@ int Win32Platform::runCommand(const char* commandLine, OutputSink& sink) {
             pipeClosedAt = GetTickCount();
             continue;
         }
+        bool taken = sink.consume(chunk, static_cast<unsigned>(got));
         lastOutput = GetTickCount();
-        if (!sink.consume(chunk, static_cast<unsigned>(got))) {
+        if (!taken) {
             // Nothing more can be taken in: the build ends here.
             pipeOpen = false;
             pipeClosedAt = lastOutput;
