@@ -1,8 +1,10 @@
 #include "app/batch_modes.h"
 
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -10,11 +12,16 @@
 #include <utility>
 #include <vector>
 
+#include "session/build_run.h"
+#include "session/build_session.h"
+#include "session/build_verdict.h"
+#include "session/output_window.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
 #include "config/configuration_check.h"
 #include "far/host_services.h"
 #include "foundation/regular_file.h"
+#include "foundation/terminal_escapes.h"
 #include "platform/platform.h"
 #include "session/folder_tracking.h"
 #include "session/source_paths.h"
@@ -67,8 +74,9 @@ std::string joined(const std::vector<std::string>& names) {
 }
 
 // The text of an output line as a build stores it: without its line end (LF or CR LF), only
-// what follows its last lone CR (progress output rewrites its line), control bytes blank.
-// False for a last line without LF that a CR ends: a build stores nothing of it.
+// what follows its last lone CR (progress output rewrites its line), colour codes removed and
+// other control bytes blank. False for a last line without LF that a CR ends: a build stores
+// nothing of it.
 bool storedLine(const char* bytes, size_t length, std::string& line) {
     bool ended = length > 0 && bytes[length - 1] == '\n';
     if (ended) --length;
@@ -77,6 +85,7 @@ bool storedLine(const char* bytes, size_t length, std::string& line) {
     while (start > 0 && bytes[start - 1] != '\r') --start;
     if (!ended && start == length) return false;
     line.assign(bytes + start, length - start);
+    line.resize(static_cast<size_t>(RemoveTerminalEscapes(&line[0], static_cast<int>(line.size()))));
     for (char& ch : line) {
         if (static_cast<unsigned char>(ch) < 0x20) ch = ' ';
     }
@@ -109,7 +118,117 @@ const char* kindLetter(int kind) {
     }
 }
 
+// KIND, FILE, LINE, COLUMN and TEXT, as --classify and --run print a line; file, when given,
+// stands for the match's own name.
+void printClassifiedLine(std::FILE* out, int kind, const LineMatch* match, const char* text,
+                         const char* file = nullptr) {
+    if (!file) file = kind && match && match->file.text() ? match->file.text() : "";
+    std::fprintf(out, "%s\t%s\t%d\t%d\t%s\n", kindLetter(kind), file, kind ? match->line : 0, kind ? match->column : -1,
+                 text);
+}
+
+// The plug-in's texts for a build without a host: the language file's messages.
+LanguageFile headlessLanguage;
+
+const char* WINAPI headlessMessage(INT_PTR, int index) {
+    if (index < 0 || index >= static_cast<int>(headlessLanguage.messages.size())) return nullptr;
+    return headlessLanguage.messages[static_cast<size_t>(index)].c_str();
+}
+
+// The program a command line starts, without its folder and ".exe", in lower case.
+std::string programOf(const std::string& command) {
+    size_t start = command.find_first_not_of(" \t\"");
+    if (start == std::string::npos) return "";
+    size_t end = command.find_first_of(" \t\"", start);
+    std::string program = command.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    size_t separator = program.find_last_of("/\\");
+    if (separator != std::string::npos) program.erase(0, separator + 1);
+    for (char& ch : program) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0) program.resize(program.size() - 4);
+    return program;
+}
+
+// A command name fits a program when it is the program's name, or begins with it and a colon or
+// a blank ("gcc: compile").
+bool nameFits(const String& name, const std::string& program) {
+    std::string text = name.text() ? name.text() : "";
+    if (program.empty() || text.size() < program.size()) return false;
+    if (strncasecmp(text.c_str(), program.c_str(), program.size()) != 0) return false;
+    return text.size() == program.size() || text[program.size()] == ':' || text[program.size()] == ' ';
+}
+
+// The parser of the first configured command whose prefix or name fits the program; "" for none.
+std::string parserForProgram(const std::string& program) {
+    Configuration& model = configuration();
+    const PrefixEntry* prefixed = program.empty() ? nullptr : model.prefixes.find(program.c_str());
+    for (int i = 0; i < model.fileTypes.count(); ++i) {
+        FileType* type = *model.fileTypes.at(i);
+        for (int j = 0; j < type->commands.count(); ++j) {
+            const BuildCommand* command = *type->commands.at(j);
+            if ((prefixed && prefixed->command == command) || nameFits(command->name, program)) {
+                return command->parser.text();
+            }
+        }
+    }
+    return "";
+}
+
 }  // namespace
+
+int runHeadlessBuild(const std::string& configFile, const std::string& command, const std::string& parser,
+                     const std::string& languageDirectory, std::FILE* out, std::FILE* errors) {
+    if (!xmlLoadFile(configFile.c_str())) {
+        std::fprintf(errors, "tinker: cannot load the configuration %s\n", configFile.c_str());
+        return 2;
+    }
+    ProblemCollector collector;
+    BuildConfiguration(collector);
+    if (!collector.problems.empty()) {
+        std::fprintf(errors, "tinker: the configuration has %zu problem(s); see tinker --check-config\n",
+                     collector.problems.size());
+    }
+    if (!parser.empty() && !configuration().parsers.find(parser.c_str())) {
+        std::fprintf(errors, "tinker: unknown parser '%s' (the configuration has: %s)\n", parser.c_str(),
+                     joined(parserNames()).c_str());
+        FreeConfiguration();
+        return 2;
+    }
+    headlessLanguage = LanguageFile();
+    std::string languagePath = findLanguageFile(languageDirectory, ".lng", kUserLanguage);
+    if (!languagePath.empty()) loadLanguageFile(languagePath, headlessLanguage);
+    PluginStartupInfo services{};
+    services.StructSize = sizeof services;
+    services.GetMsg = headlessMessage;
+    bindHost(services);
+
+    BuildSession& state = session();
+    state.clearOutput();
+    state.currentParser.assign(parser.empty() ? parserForProgram(programOf(command)).c_str() : parser.c_str());
+    state.lastCommand.assign(command.c_str());
+    state.workingDirectory = platform().currentDirectory();
+    // No screen: only the line buffer is set up, as wide as a build on screen would have it.
+    ClearWindowArea(false);
+    RunOutcome outcome;
+    int64_t startSeconds = platform().clockSeconds();
+    int result = RunCommand(command.c_str(), outcome);
+    int64_t elapsed = platform().clockSeconds() - startSeconds;
+    int status = 2;
+    if (result != RunCompleted) {
+        const char* problem = hostMessage(result);
+        std::fprintf(errors, "tinker: %s\n", problem ? problem : "the command could not be started");
+    } else {
+        for (int i = 0; i < state.lineCount(); ++i) {
+            const LineMatch* match = state.matchAt(i);
+            printClassifiedLine(out, match ? match->kind : MatchNone, match, state.lines.at(i)->text());
+        }
+        std::fflush(out);
+        std::fprintf(errors, "%s\n", MakeVerdict(outcome, elapsed).text());
+        status = outcome.stopped ? 130 : outcome.exitStatus;
+    }
+    state.clearOutput();
+    FreeConfiguration();
+    return status;
+}
 
 int classifyLines(const std::string& configFile, const std::string& parser, const std::string& inputFile,
                   bool resolve, std::FILE* out, std::FILE* errors) {
@@ -158,8 +277,7 @@ int classifyLines(const std::string& configFile, const std::string& parser, cons
             int kind = change ? MatchNone : ClassifyLine(parser.c_str(), line, match);
             String file(kind && match.file.text() ? match.file.text() : "");
             if (resolve && !file.empty()) file = ResolveSourceFile(file.text(), folders.folder(folders.current()), workingDirectory);
-            std::fprintf(out, "%s\t%s\t%d\t%d\t%s\n", kindLetter(kind), file.text(), kind ? match.line : 0,
-                         kind ? match.column : -1, text.c_str());
+            printClassifiedLine(out, kind, &match, text.c_str(), file.text());
         }
         std::free(buffer);
         if (std::ferror(input)) {

@@ -13,6 +13,15 @@
 int classifyLines(const std::string& configFile, const std::string& parser, const std::string& inputFile,
                   bool resolve, std::FILE* out, std::FILE* errors);
 
+// Runs the command as a build through the plug-in's own run and capture, without a screen, and
+// prints every stored line as classifyLines does, then the verdict on errors. The parser is the
+// named one, else that of the first configured command whose prefix or name is the command's
+// program, else none (plain text). Returns the build's exit status, 130 when Ctrl+C stopped
+// it, 2 for an unknown parser or a command that cannot start. The language file in
+// languageDirectory gives the verdict its texts.
+int runHeadlessBuild(const std::string& configFile, const std::string& command, const std::string& parser,
+                     const std::string& languageDirectory, std::FILE* out, std::FILE* errors);
+
 // Loads a configuration, prints every problem found and a summary; 1 when anything was found.
 // The language file in languageDirectory gives the problems their texts.
 int checkConfiguration(const std::string& configFile, const std::string& languageDirectory, std::FILE* out);

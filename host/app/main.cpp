@@ -40,6 +40,14 @@ const char kUsage[] =
     "      normalised; the lines that enter and leave folders print as -.\n"
     "      Exit 2 for an unknown parser or an unreadable file.\n"
     "\n"
+    "  tinker [--config FILE] --run COMMAND [--parser NAME]\n"
+    "      Runs COMMAND (one argument; quote it) as the plug-in runs a build, without a\n"
+    "      screen, and prints every line it stored as --classify does; the verdict (exit\n"
+    "      status, errors, warnings, time) goes to standard error. The parser is NAME,\n"
+    "      else that of the first configured command whose prefix or name is COMMAND's\n"
+    "      program, else none. Exit: the build's exit status, 130 when Ctrl+C stopped it,\n"
+    "      2 for an unknown parser or a command that cannot start.\n"
+    "\n"
     "  tinker [--config FILE] --check-config [FILE]\n"
     "      Loads a configuration (FILE, else the --config file, else the one beside the\n"
     "      module) and prints every problem found, then a summary of its parsers, file\n"
@@ -57,11 +65,12 @@ const char kUsage[] =
     "options:\n"
     "  --module PATH   the plug-in module (default: tinker.so beside this program); its\n"
     "                  folder holds tinker.xml, the language file and the help file\n"
+    "  --parser NAME   the parser for --run\n"
     "  --config FILE   the configuration for the batch modes (default: tinker.xml beside\n"
     "                  the module)\n"
     "  --help          this text\n";
 
-enum class Mode { Interactive, Classify, Check, Match };
+enum class Mode { Interactive, Classify, Check, Match, Run };
 
 std::string directoryOf(const std::string& path) {
     size_t slash = path.rfind('/');
@@ -88,6 +97,8 @@ int main(int argc, char** argv) {
     Mode mode = Mode::Interactive;
     std::string module;
     std::string config;
+    std::string parser;
+    std::string runCommand;
     std::vector<std::string> arguments;
     std::vector<const char*> subjects;
     bool resolve = false;
@@ -104,9 +115,23 @@ int main(int argc, char** argv) {
         } else if (argument == "--module" || argument == "--config") {
             if (i + 1 >= argc) return usageError(argument + " needs a value");
             (argument == "--module" ? module : config) = argv[++i];
-        } else if (argument == "--classify" || argument == "--check-config" || argument == "--match") {
-            if (mode != Mode::Interactive) return usageError("only one of --classify, --check-config and --match");
-            mode = argument == "--classify" ? Mode::Classify : argument == "--check-config" ? Mode::Check : Mode::Match;
+        } else if (argument == "--parser") {
+            if (i + 1 >= argc) return usageError(argument + " needs a value");
+            parser = argv[++i];
+        } else if (argument == "--classify" || argument == "--check-config" || argument == "--match" ||
+                   argument == "--run") {
+            if (mode != Mode::Interactive) {
+                return usageError("only one of --classify, --check-config, --match and --run");
+            }
+            if (argument == "--run") {
+                if (i + 1 >= argc) return usageError("--run needs a COMMAND");
+                runCommand = argv[++i];
+                mode = Mode::Run;
+            } else {
+                mode = argument == "--classify" ? Mode::Classify
+                       : argument == "--check-config" ? Mode::Check
+                                                      : Mode::Match;
+            }
         } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
             return usageError("unknown option " + argument);
         } else {
@@ -139,6 +164,10 @@ int main(int argc, char** argv) {
             if (arguments.empty()) return usageError("--match takes PATTERN SUBJECT...");
             result = matchPattern(arguments[0], subjects.data(), static_cast<int>(subjects.size()), stdout);
             break;
+        case Mode::Run:
+            if (!arguments.empty()) return usageError("--run takes one COMMAND: quote it");
+            result = runHeadlessBuild(config, runCommand, parser, moduleDirectory, stdout, stderr);
+            break;
         case Mode::Interactive:
             break;
     }
@@ -150,6 +179,7 @@ int main(int argc, char** argv) {
         }
         return result;
     }
+    if (!parser.empty()) return usageError("--parser goes with --run");
 
     if (access(modulePath.c_str(), R_OK) != 0) {
         std::fprintf(stderr, "tinker: cannot find the module %s\n", modulePath.c_str());

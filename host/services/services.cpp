@@ -41,9 +41,9 @@ int WINAPI serviceMenu(INT_PTR, int x, int y, int maxHeight, DWORD flags, const 
                                         count);
 }
 
-int WINAPI serviceInputBox(const char* title, const char* prompt, const char*, const char* initial,
+int WINAPI serviceInputBox(const char* title, const char* prompt, const char* historyName, const char* initial,
                            char* destination, int length, const char* helpTopic, DWORD flags) {
-    return HostServices::active()->inputBox(title, prompt, initial, destination, length, helpTopic, flags);
+    return HostServices::active()->inputBox(title, prompt, historyName, initial, destination, length, helpTopic, flags);
 }
 
 int WINAPI serviceControl(HANDLE, int command, void* parameter) {
@@ -198,8 +198,8 @@ int HostServices::menu(int x, int y, int maxHeight, DWORD flags, const char* tit
     return result.index;
 }
 
-int HostServices::inputBox(const char* title, const char* prompt, const char* initial, char* destination, int length,
-                           const char* helpTopic, DWORD flags) {
+int HostServices::inputBox(const char* title, const char* prompt, const char* historyName, const char* initial,
+                           char* destination, int length, const char* helpTopic, DWORD flags) {
     if (!destination || length <= 0) return 0;
     InputRequest request;
     request.title = title ? title : "";
@@ -208,6 +208,7 @@ int HostServices::inputBox(const char* title, const char* prompt, const char* in
     request.helpTopic = helpTopic ? helpTopic : "";
     request.maxLength = length - 1;
     request.flags = flags;
+    if (historyName && *historyName) request.history = &inputHistories_[historyName];
     InputBox box(ui_, request);
     InputResult result = box.run();
     while (result == InputResult::HelpAsked) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -45,8 +46,8 @@ public:
     int message(const char* const* items, int count, int buttons);
     int menu(int x, int y, int maxHeight, DWORD flags, const char* title, const char* bottom, const char* helpTopic,
              const int* breakKeys, int* breakCode, const FarMenuItem* items, int count);
-    int inputBox(const char* title, const char* prompt, const char* initial, char* destination, int length,
-                 const char* helpTopic, DWORD flags);
+    int inputBox(const char* title, const char* prompt, const char* historyName, const char* initial, char* destination,
+                 int length, const char* helpTopic, DWORD flags);
     int control(int command, void* parameter);
     int editorControl(int command, void* parameter);
     INT_PTR advancedControl(int command, void* parameter);
@@ -67,4 +68,6 @@ private:
     std::string moduleDirectory_;
     LanguageFile language_;
     std::set<ScreenSnapshot*> savedScreens_;
+    // The answers of input boxes, by the history name the plug-in gave.
+    std::map<std::string, std::vector<std::string>> inputHistories_;
 };

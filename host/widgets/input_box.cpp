@@ -19,6 +19,20 @@ enum Focus { FocusEdit, FocusOk, FocusCancel };
 InputBox::InputBox(UiContext& ui, const InputRequest& request)
     : ui_(ui), request_(request), line_(static_cast<size_t>(std::max(request.maxLength, 0))) {
     line_.setText(request.initialText);
+    if (request.history) historyPlace_ = request.history->size();
+}
+
+void InputBox::stepThroughHistory(bool older) {
+    const std::vector<std::string>& entries = *request_.history;
+    if (older && historyPlace_ > 0) --historyPlace_;
+    if (!older && historyPlace_ < entries.size()) ++historyPlace_;
+    line_.setText(historyPlace_ < entries.size() ? entries[historyPlace_] : request_.initialText);
+}
+
+void InputBox::remember(const std::string& answer) {
+    std::vector<std::string>& entries = *request_.history;
+    entries.erase(std::remove(entries.begin(), entries.end(), answer), entries.end());
+    entries.push_back(answer);
 }
 
 InputResult InputBox::run() {
@@ -73,6 +87,10 @@ InputResult InputBox::run() {
             case VK_TAB:
                 if (buttons) focus_ = (focus_ + (isShiftPressed(key) ? 2 : 1)) % 3;
                 break;
+            case VK_UP:
+            case VK_DOWN:
+                if (focus_ == FocusEdit && request_.history) stepThroughHistory(key.virtualKey == VK_UP);
+                break;
             case VK_F1:
                 if (!request_.helpTopic.empty()) {
                     result = InputResult::HelpAsked;
@@ -84,6 +102,7 @@ InputResult InputBox::run() {
                 break;
         }
     }
+    if (result == InputResult::Confirmed && request_.history && !line_.text().empty()) remember(line_.text());
     ui_.display.setCursor(CursorState{});
     ui_.display.restore(under);
     ui_.display.requestFlush();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "widgets/edit_line.h"
 #include "widgets/ui_context.h"
@@ -12,6 +13,9 @@ struct InputRequest {
     std::string helpTopic;
     int maxLength = 255;  // bytes of the answer
     unsigned flags = 0;   // FIB_*
+    // Earlier answers under the box's history name, oldest first: Up and Down bring them back,
+    // and a confirmed answer joins them as the newest. None for a box without a history name.
+    std::vector<std::string>* history = nullptr;
 };
 
 enum class InputResult { Confirmed, Cancelled, HelpAsked };
@@ -28,10 +32,14 @@ public:
     const std::string& text() const { return line_.text(); }
 
 private:
+    void stepThroughHistory(bool older);
+    void remember(const std::string& answer);
+
     UiContext& ui_;
     const InputRequest& request_;
     EditLine line_;
     int focus_ = 0;
+    size_t historyPlace_ = 0;  // past the newest entry: the text the box opened with
 };
 
 // Runs an input box without a help topic to its end; true when confirmed, with the text in answer.

@@ -33,6 +33,7 @@ struct RECT {
 
 // Virtual-key codes of the keys the output window and the terminal host know.
 enum : int {
+    VK_CANCEL = 0x03,  // Ctrl+Break
     VK_BACK = 0x08,
     VK_TAB = 0x09,
     VK_RETURN = 0x0D,

@@ -5,12 +5,25 @@
 
 #include "foundation/text_string.h"
 
+// How a build ended.
+struct RunOutcome {
+    // False when the process closed its output but ran on: the build ended without it.
+    bool exitKnown = false;
+    int exitStatus = 0;    // the process's exit code; 128 + the signal's number when one ended it
+    bool stopped = false;  // the user stopped it (a key, Ctrl+C)
+};
+
 // Receives the child's output, chunk by chunk, as it is read from the pipe.
 class OutputSink {
 public:
     virtual ~OutputSink() = default;
-    // False when no more output can be taken: the reading stops and the pipe is closed.
+    // False when no more output can be taken: the reading stops and the build is ended.
     virtual bool consume(const char* bytes, unsigned count) = 0;
+    // Asked every few milliseconds while the build runs, output or not (the place to look at
+    // the keys); false stops the build and every process it started.
+    virtual bool keepRunning() { return true; }
+    // Called once the process has ended and its output has been read.
+    virtual void finished(const RunOutcome&) {}
 };
 
 // One console input record, reduced to what the plug-in and the hosts look at.
@@ -47,7 +60,8 @@ public:
     virtual ~Platform() = default;
 
     // Runs the command with standard output and error on one pipe, handing every chunk read
-    // (at most 4096 bytes) to the sink until the output ends. Returns a RunResult.
+    // to the sink until the process has ended and the pipe is closed or has been quiet for a
+    // moment (a process left behind may hold it open). Returns a RunResult.
     virtual int runCommand(const char* commandLine, OutputSink& sink) = 0;
     // True while a command runs and more of its output is already waiting to be read.
     virtual bool outputWaiting() = 0;
@@ -70,6 +84,8 @@ public:
     virtual void closeConsole() = 0;
     // Blocks for one input record from the console opened by openConsole; false on failure.
     virtual bool readKey(KeyEvent& event) = 0;
+    // One input record when one is waiting, without blocking; false when none is.
+    virtual bool pollKey(KeyEvent& event) = 0;
     virtual void setTitle(const char* title) = 0;
 
     // Starts playing a sound file without waiting for it.

@@ -14,6 +14,7 @@
 #include "foundation/bulk_memory.h"
 #include "platform/platform.h"
 #include "plugin/output_files.h"
+#include "plugin/typed_command.h"
 
 namespace {
 
@@ -21,7 +22,14 @@ const char kPrefixMismatchText[] = "Command doesn't match prefix";
 const int kSaveFileNameLength = 256;
 
 enum EditorMenuItem { EditorShowOutput, EditorRepeatBuild, EditorBuildFile };
-enum PluginsMenuItem { PluginsShowOutput, PluginsRepeatBuild, PluginsBuildFile, PluginsLoadOutput, PluginsSaveOutput };
+enum PluginsMenuItem {
+    PluginsShowOutput,
+    PluginsRepeatBuild,
+    PluginsBuildFile,
+    PluginsLoadOutput,
+    PluginsSaveOutput,
+    PluginsRunCommand,
+};
 
 // The directory a repeat changed away from, to go back to after the build.
 String savedDirectory("");
@@ -175,8 +183,9 @@ void saveOutputToFile() {
 }
 
 void openFromPluginsMenu() {
-    static const int items[] = {MsgShowOutput, MsgRepeatBuild, MsgBuildFileUnderCursor, MsgLoadOutput, MsgSaveOutput};
-    int choice = showInvocationMenu(items, 5);
+    static const int items[] = {MsgShowOutput, MsgRepeatBuild, MsgBuildFileUnderCursor,
+                                MsgLoadOutput, MsgSaveOutput,  MsgRunCommand};
+    int choice = showInvocationMenu(items, 6);
     BuildSession& state = session();
     switch (choice) {
         case PluginsShowOutput:
@@ -206,6 +215,10 @@ void openFromPluginsMenu() {
             break;
         case PluginsSaveOutput:
             saveOutputToFile();
+            break;
+        case PluginsRunCommand:
+            RunTypedCommand();
+            restoreSavedDirectory();
             break;
         default:
             break;

@@ -1,5 +1,6 @@
 #include "plugin/output_files.h"
 
+#include <cstring>
 #include <new>
 
 #include "session/build_run.h"
@@ -9,6 +10,7 @@
 #include "far/host_services.h"
 #include "far/message_index.h"
 #include "foundation/bulk_memory.h"
+#include "foundation/terminal_escapes.h"
 #include "platform/platform.h"
 
 namespace {
@@ -26,17 +28,31 @@ void classifyAllLines() {
     ReportDisabledPatterns();
 }
 
+// A log saved from a coloured build holds the colour codes: the lines are kept as a build
+// stores them, without.
+void removeColourCodes(StringList& lines, int from) {
+    for (int i = from; i < lines.count(); ++i) {
+        String& line = *lines.at(i);
+        if (line.length() == 0 || !std::memchr(line.text(), 0x1B, static_cast<size_t>(line.length()))) continue;
+        RemoveTerminalEscapes(line.buffer(), line.length());
+        line.updateLength();
+    }
+}
+
 // Reads the file into the output lines; false when it cannot be read. When memory runs out the
 // lines read so far stay.
 bool readOutputLines(const char* path) {
+    StringList& lines = session().lines;
+    int first = lines.count();
     try {
-        if (!session().lines.loadLines(path)) {
+        if (!lines.loadLines(path)) {
             ShowMessage(hostMessage(MsgReadOutputFailed));
             return false;
         }
     } catch (const std::bad_alloc&) {
         ShowMessage(hostMessage(MsgOutOfMemory));
     }
+    removeColourCodes(lines, first);
     return true;
 }
 
@@ -55,6 +71,8 @@ void findCandidateParsers(StringList& lines, StringList& candidates) {
 bool LoadOutputFile(const String& path) {
     BuildSession& state = session();
     state.logFile = path;
+    state.verdict.assign("");
+    state.statusNote.assign("");
     state.workingDirectory = platform().currentDirectory();
     if (!readOutputLines(path.text())) return false;
     state.logFileTime = platform().fileLastWriteTime(path.text());

@@ -3,7 +3,9 @@
 #include <memory>
 #include <new>
 
+#include "session/build_keys.h"
 #include "session/build_session.h"
+#include "session/build_verdict.h"
 #include "session/command_composition.h"
 #include "session/output_capture.h"
 #include "session/output_window.h"
@@ -28,7 +30,7 @@ const size_t kMemoryReserve = 4 << 20;
 // Running out of memory stops the capture: what was stored stays browsable.
 class CaptureSink : public OutputSink {
 public:
-    CaptureSink() : reserve_(new char[kMemoryReserve]) {}
+    explicit CaptureSink(RunOutcome& outcome) : reserve_(new char[kMemoryReserve]), outcome_(outcome) {}
     bool consume(const char* bytes, unsigned count) override {
         try {
             CaptureOutput(bytes, count);
@@ -40,9 +42,12 @@ public:
             return false;
         }
     }
+    bool keepRunning() override { return AnswerKeysDuringBuild(); }
+    void finished(const RunOutcome& outcome) override { outcome_ = outcome; }
 
 private:
     std::unique_ptr<char[]> reserve_;
+    RunOutcome& outcome_;
 };
 
 // Settles the last command and parser; false when there is nothing to build.
@@ -101,9 +106,8 @@ String soundFilePath(const String& wavefile) {
     return relative;
 }
 
-void signalCompletion(int64_t startSeconds) {
+void signalCompletion(int64_t elapsed) {
     const Options& options = configuration().options;
-    int64_t elapsed = platform().clockSeconds() - startSeconds;
     if (!options.beep || elapsed <= options.beeptime) return;
     if (options.wavefile.empty()) {
         platform().beep();
@@ -138,8 +142,8 @@ void ReportDisabledPatterns() {
     }
 }
 
-int RunCommand(const char* commandLine) {
-    CaptureSink sink;
+int RunCommand(const char* commandLine, RunOutcome& outcome) {
+    CaptureSink sink(outcome);
     int result = platform().runCommand(commandLine, sink);
     if (result == RunCompleted && !session().outputCutShort) {
         try {
@@ -166,6 +170,8 @@ int runIntoFreshOutput(BuildSession& state) {
     state.currentParser = state.lastParser;
     state.workingDirectory = platform().currentDirectory();
     state.lastDirectory = state.workingDirectory;
+    state.verdict.assign("");
+    state.statusNote.assign("");
     HideCursor();
     StartClassificationRound();
     int64_t startSeconds = platform().clockSeconds();
@@ -173,9 +179,14 @@ int runIntoFreshOutput(BuildSession& state) {
     Platform& system = platform();
     String command = ComposeCommandLine(state.lastCommand.text(), state.lastPlaceholders, system.commandSyntax(),
                                         [&system](const char* text) { return system.expandEnvironment(text); });
-    int result = RunCommand(command.text());
+    RunOutcome outcome;
+    StartLiveView();
+    int result = RunCommand(command.text(), outcome);
+    DropWaitingKeys();
 
-    signalCompletion(startSeconds);
+    int64_t elapsed = platform().clockSeconds() - startSeconds;
+    if (result == RunCompleted) state.verdict = MakeVerdict(outcome, elapsed);
+    signalCompletion(elapsed);
     return result;
 }
 
@@ -195,7 +206,9 @@ void RunBuild(const String* file, const BuildCommand* resolved) {
         ShowMessage(hostMessage(result));
     } else {
         if (state.outputCutShort) ShowMessage(hostMessage(MsgOutOfMemory));
-        platform().setTitle(hostMessage(MsgOutputWindowTitle) ? hostMessage(MsgOutputWindowTitle) : "");
+        String title(hostMessage(MsgOutputWindowTitle) ? hostMessage(MsgOutputWindowTitle) : "");
+        if (!title.empty()) title.append(" - ");
+        platform().setTitle(title.append(state.verdict).text());
         for (int pass = 0; pass < kFlashPasses; ++pass) {
             DrawLines(0, pass % 2 == 1);
             platform().sleepMilliseconds(kFlashPauseMs);

@@ -49,6 +49,10 @@ struct BuildSession {
     int horizontalOffset = 0;
     bool editorRedraw = false;
     bool outputCutShort = false;  // memory ran out: the output stops where it was cut
+    // How the last build went, shown with its output; empty for a loaded log.
+    String verdict{""};
+    // A short note shown in the verdict's place until the next key (F8 found nothing, say).
+    String statusNote{""};
 
     // The line being assembled from the pipe.
     char* lineBuffer = nullptr;

@@ -11,13 +11,17 @@
 #include "session/build_session.h"
 #include "session/output_window.h"
 #include "config/command_resolution.h"
+#include "far/host_services.h"
+#include "far/message_index.h"
 #include "foundation/byte_search.h"
+#include "foundation/terminal_escapes.h"
 #include "platform/platform.h"
 
 namespace {
 
 const unsigned char kCarriageReturn = 13;
 const unsigned char kLineFeed = 10;
+const char kEscape = 0x1B;
 // While more output waits in the pipe, the view may lag behind the newest line this long.
 const int64_t kRedrawIntervalMs = 50;
 // The clock is read once for this many stored lines: lines arrive far faster than that.
@@ -27,29 +31,58 @@ bool tailShown = true;
 int64_t lastRedrawMs = 0;
 int linesSinceClockReading = 0;
 
+// The live view's first line once the user scrolled it; following the tail when negative.
+int heldTop = -1;
+
+int tailTop(const BuildSession& state) {
+    int first = state.lineCount() - visibleRows();
+    return first < 0 ? 0 : first;
+}
+
 void redrawTail(BuildSession& state) {
     state.classifyNewLines();
-    int first = state.lineCount() - visibleRows();
-    DrawLines(first < 0 ? 0 : first, false);
+    if (heldTop < 0) {
+        DrawLines(tailTop(state), false);
+    } else {
+        DrawLines(heldTop, false);
+        DrawStatusLabel(hostMessage(MsgMoreOutputBelow));
+    }
     tailShown = true;
     lastRedrawMs = platform().clockMilliseconds();
     linesSinceClockReading = 0;
 }
 
-// Turns every byte below 0x20 into a blank; most lines have none, which whole blocks tell.
-void blankControlBytes(char* text, int length) {
+// A line with an escape sequence: the sequences go, then the other control bytes become blanks.
+int cleanColouredLine(char* text, int length) {
+    length = RemoveTerminalEscapes(text, length);
+    for (int i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(text[i]) < 0x20) text[i] = ' ';
+    }
+    return length;
+}
+
+// Turns every byte below 0x20 into a blank, colour codes removed first; most lines have
+// none, which whole blocks tell. Returns the line's new length.
+int cleanControlBytes(char* text, int length) {
     int i = 0;
 #if defined(TINKER_SSE2_SEARCH)
     const __m128i highestControl = _mm_set1_epi8(0x1F);
+    const __m128i escape = _mm_set1_epi8(kEscape);
     for (; i + 16 <= length; i += 16) {
         __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
         unsigned controls = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(block, highestControl), block)));
+        if (!controls) continue;
+        // The blocks before held no ESC: what they blanked lay outside every sequence.
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(block, escape))) return cleanColouredLine(text, length);
         for (; controls; controls &= controls - 1) text[i + __builtin_ctz(controls)] = ' ';
     }
 #endif
     for (; i < length; ++i) {
-        if (static_cast<unsigned char>(text[i]) < 0x20) text[i] = ' ';
+        if (static_cast<unsigned char>(text[i]) >= 0x20) continue;
+        if (text[i] == kEscape) return cleanColouredLine(text, length);
+        text[i] = ' ';
     }
+    return length;
 }
 
 // The first CR or LF from p on, or limit.
@@ -59,11 +92,11 @@ const unsigned char* findLineEnd(const unsigned char* p, const unsigned char* li
                                                                  char(kLineFeed), char(kCarriageReturn)));
 }
 
-// Stores a line, control bytes turned into blanks; it is classified later, many lines at a
+// Stores a line, colour codes removed and other control bytes turned into blanks; it is classified later, many lines at a
 // time, when the chunk has been taken in or before the view shows it.
 void endLine(BuildSession& state, const char* text, int length) {
     String& stored = state.lines.appendText(text, length);
-    blankControlBytes(stored.buffer(), length);
+    if (cleanControlBytes(stored.buffer(), length) != length) stored.updateLength();
     state.lineLength = 0;
     tailShown = false;
     if (++linesSinceClockReading < kLinesPerClockReading) return;
@@ -141,3 +174,29 @@ void FinishCapture() {
     state.classifyNewLines();
     if (!tailShown) redrawTail(state);
 }
+
+void StartLiveView() { heldTop = -1; }
+
+void ScrollLiveView(int rows) {
+    BuildSession& state = session();
+    state.classifyNewLines();
+    int newest = tailTop(state);
+    int top = (heldTop < 0 ? newest : heldTop) + rows;
+    if (top < 0) top = 0;
+    // Scrolled down to the newest lines: the view follows them again.
+    heldTop = top >= newest ? -1 : top;
+    redrawTail(state);
+}
+
+void ScrollLiveViewToTop() {
+    BuildSession& state = session();
+    heldTop = tailTop(state) > 0 ? 0 : -1;
+    redrawTail(state);
+}
+
+void FollowLiveView() {
+    heldTop = -1;
+    redrawTail(session());
+}
+
+void RedrawLiveView() { redrawTail(session()); }

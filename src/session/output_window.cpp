@@ -223,6 +223,30 @@ void DrawLines(int first, bool highlight) {
             services.Text(width - 1, firstRow + j, markerAttribute, ">");
         }
     }
+    // Rows past the last line are blank: a label drawn there before must not stay.
+    int shownRows = state.lineCount() - first;
+    if (shownRows < visibleRows()) {
+        std::memset(row, ' ', static_cast<size_t>(width));
+        row[width] = 0;
+        for (int j = shownRows < 0 ? 0 : shownRows; j < visibleRows(); ++j) {
+            services.Text(0, firstRow + j, colors.background << 4, row);
+        }
+    }
+    services.Text(0, 0, 0, nullptr);
+}
+
+void DrawStatusLabel(const char* text) {
+    BuildSession& state = session();
+    const PluginStartupInfo& services = host();
+    if (!services.Text || !text || !*text || !state.rowBuffer) return;
+    // On the window's last row, at its right end, in the text colours swapped.
+    int room = state.consoleWidth - 2;
+    int length = static_cast<int>(std::strlen(text));
+    if (room <= 0) return;
+    if (length > room) length = room;
+    std::snprintf(state.rowBuffer, static_cast<size_t>(state.consoleWidth + 1), " %.*s ", length, text);
+    int row = windowFirstRow() + visibleRows() - 1;
+    services.Text(state.consoleWidth - length - 2, row, swapNibbles(lineAttribute(nullptr)), state.rowBuffer);
     services.Text(0, 0, 0, nullptr);
 }
 
@@ -250,6 +274,7 @@ void OutputWindow() {
     for (bool leave = false; !leave;) {
         if (state.lineCount() == 0) state.appendLine(String(""), nullptr);
         DrawLines(state.top, true);
+        DrawStatusLabel(state.statusNote.empty() ? state.verdict.text() : state.statusNote.text());
         KeyEvent key;
         if (!platform().readKey(key)) {
             if (++failedReads >= kMaxFailedReads) break;
@@ -257,6 +282,7 @@ void OutputWindow() {
         }
         failedReads = 0;
         if (!key.isKey || !key.keyDown) continue;
+        state.statusNote.assign("");
         handleKey(key, leave);
     }
     RestoreCursor();

@@ -7,6 +7,8 @@
 HANDLE ClearWindowArea(bool saveScreen);
 // Draws the output from line first, the selected line highlighted when asked.
 void DrawLines(int first, bool highlight);
+// Shows a short text (the verdict, a note) at the right end of the window's last row.
+void DrawStatusLabel(const char* text);
 // Opens the console and hides its cursor; RestoreCursor puts it back and closes the console.
 void HideCursor();
 void RestoreCursor();

@@ -109,7 +109,11 @@ void StepToMatch(int direction) {
     BuildSession& state = session();
     int target = state.selected + direction < 0 ? 0 : state.selected + direction;
     while (target >= 0 && target < state.lineCount() && !isStepTarget(state.matchAt(target))) target += direction;
-    if (target < 0 || target >= state.lineCount()) return;
+    if (target < 0 || target >= state.lineCount() || target == state.selected) {
+        const char* note = hostMessage(direction > 0 ? MsgNoMatchAfter : MsgNoMatchBefore);
+        state.statusNote.assign(note ? note : "");
+        return;
+    }
 
     state.selected = target;
     scrollToSelected();

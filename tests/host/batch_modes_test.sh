@@ -73,6 +73,10 @@ cp "$WORK/output.txt" "$WORK/stdin"
 check "classify standard input" 0 "$("$TINKER" --classify gcc "$WORK/output.txt")" -- "$TINKER" --classify gcc
 check "classify standard input by -" 0 "$("$TINKER" --classify gcc "$WORK/output.txt")" -- "$TINKER" --classify gcc -
 rm "$WORK/stdin"
+# Colour codes are not part of the line: a colour-forced gcc run classifies as a plain one.
+DATA="$(cd "$(dirname "$0")/../data/output" && pwd)"
+check "classify coloured output" 0 "$("$TINKER" --classify gcc "$DATA/gcc_plain.txt")" -- \
+    "$TINKER" --classify gcc "$DATA/gcc_colour.txt"
 check "unknown parser" 2 "" -- "$TINKER" --classify nosuch "$WORK/output.txt"
 stderr_has "unknown parser" "unknown parser 'nosuch'"
 stderr_has "unknown parser" "clang, cmake, gcc, gfortran, go, java, make, msvc, ninja, perl, python, rust, tsc"
@@ -117,6 +121,26 @@ N${TAB}$WORK/proj/lib/f.c${TAB}1${TAB}-1
 W${TAB}$WORK/proj/include/x.h${TAB}1${TAB}12" -- \
     bash -c "cd '$WORK/proj' && '$TINKER' --classify make build.log --resolve | cut -f1-4 | grep -v '^-'"
 check "resolve without classify" 2 "" -- "$TINKER" --check-config --resolve
+# --run: a real make that fails, its parser found by the program's name; a parser given; the
+# verdict on standard error and the build's exit status; Ctrl+C is 130.
+mkdir -p "$WORK/project"
+printf 'all:\n\t@echo "main.c:4:2: warning: odd"; false\n' > "$WORK/project/Makefile"
+check "run make" 2 "W${TAB}main.c${TAB}4${TAB}2${TAB}main.c:4:2: warning: odd
+E${TAB}Makefile${TAB}2${TAB}-1${TAB}make: *** [Makefile:2: all] Error 1" -- \
+    "$TINKER" --run "make -C $WORK/project --no-print-directory"
+stderr_has "run make" "exit 2, 1 error, 1 warning, "
+check "run with a parser" 3 "W${TAB}main.c${TAB}4${TAB}2${TAB}main.c:4:2: warning: odd" -- \
+    "$TINKER" --run "printf '\033[01mmain.c:4:2:\033[m warning: odd\n'; exit 3" --parser gcc
+stderr_has "run with a parser" "exit 3, 1 warning, "
+check "run unknown parser" 2 "" -- "$TINKER" --run "true" --parser nosuch
+"$TINKER" --run "printf 'begun\n'; sleep 30" > "$WORK/interrupted" 2> "$WORK/stderr" &
+runner=$!
+sleep 1
+kill -INT "$runner"
+wait "$runner"
+status=$?
+[ "$status" = 130 ] || { echo "FAIL: run stopped by Ctrl+C: exit $status"; failures=$((failures + 1)); }
+stderr_has "run stopped by Ctrl+C" "stopped, no errors, "
 
 # --check-config: the shipped configuration is clean; a broken one lists every problem.
 check "shipped configuration" 0 "$BIN_DIR/tinker.xml
@@ -197,7 +221,7 @@ prefixes: 0 ()
 
 # --help names every mode; a wrong command line is exit 2.
 help="$("$TINKER" --help)" || { echo "FAIL: --help exit"; failures=$((failures + 1)); }
-for mode in "--classify PARSER [FILE] [--resolve]" "--check-config [FILE]" "--match PATTERN SUBJECT..." "--module PATH" "--config FILE"; do
+for mode in "--classify PARSER [FILE] [--resolve]" "--run COMMAND [--parser NAME]" "--check-config [FILE]" "--match PATTERN SUBJECT..." "--module PATH" "--config FILE"; do
     grep -qF -- "$mode" <<< "$help" || { echo "FAIL: --help lacks $mode"; failures=$((failures + 1)); }
 done
 check "unknown option" 2 "" -- "$TINKER" --frobnicate

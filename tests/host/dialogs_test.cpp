@@ -235,3 +235,26 @@ TEST(InputBox, TypingConfirmingCancellingAndEmptyAnswers) {
         EXPECT_EQ(answer, "abcde");
     }
 }
+
+TEST(InputBox, TheHistoryBringsBackEarlierAnswersAndKeepsTheNewOne) {
+    std::vector<std::string> history = {"make all", "make test"};
+    InputRequest request;
+    request.title = "Run command";
+    request.initialText = "make";
+    request.flags = FIB_BUTTONS;
+    request.history = &history;
+    UiFixture fixture;
+    // Up twice reaches the oldest, once more stays there; Down comes back to the newer one,
+    // then to the text the box opened with.
+    fixture.keys.key(VK_UP).key(VK_UP).key(VK_UP).key(VK_DOWN).key(VK_DOWN).key(VK_UP).key(VK_UP).type(" -k").key(VK_RETURN);
+    std::string answer;
+    EXPECT_TRUE(runInputBox(fixture.ui, request, answer));
+    EXPECT_EQ(answer, "make all -k");
+    EXPECT_EQ(history, (std::vector<std::string>{"make all", "make test", "make all -k"}));
+
+    UiFixture again;
+    again.keys.key(VK_UP).key(VK_RETURN);
+    EXPECT_TRUE(runInputBox(again.ui, request, answer));
+    EXPECT_EQ(answer, "make all -k");
+    EXPECT_EQ(history, (std::vector<std::string>{"make all", "make test", "make all -k"}));  // once, the newest
+}

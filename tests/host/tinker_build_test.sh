@@ -14,7 +14,7 @@ send Enter
 wait_for "Choose a build command"
 send 3
 wait_for "make: Target 'hello' not remade because of errors."
-wait_until "the output window's title" title_is "Tinker: build output"
+wait_until "the output window's title and verdict" title_starts "Tinker: build output - exit 2, 4 errors, 3 warnings, "
 # The first error is selected (its colours swapped), the rest in their own colours.
 wait_for_colors 'hello.c:12:38: error' "30 101"
 expect_colors "hello.c:9:9: warning" "93 40"

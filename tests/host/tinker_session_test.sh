@@ -71,7 +71,7 @@ send Enter
 wait_for "started"
 wait_until "the build's process" test -s "$WORK/forever.pid"
 send C-c
-wait_until "the output window after Ctrl+C" title_is "Tinker: build output"
+wait_until "the output window after Ctrl+C" title_starts "Tinker: build output - stopped, "
 wait_for_colors "started" "30 47"
 shell_pid="$(cat "$WORK/forever.pid")"
 wait_until "the build's shell to end" bash -c "! kill -0 $shell_pid 2>/dev/null"

@@ -98,6 +98,7 @@ colors_of() {
 
 colors_are() { [ "$(colors_of "$1")" = "$2" ]; }
 title_is() { [ "$(pane_title)" = "$1" ]; }
+title_starts() { [[ "$(pane_title)" == "$1"* ]]; }
 wait_for_colors() { wait_until "'$1' in colours '$2'" colors_are "$1" "$2"; }
 
 expect_colors() {

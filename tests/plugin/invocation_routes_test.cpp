@@ -41,7 +41,7 @@ TEST_F(InvocationRoutes, CommandLineBuildShowsClassifiedOutputAndRestoresTheScre
     EXPECT_EQ(session().selected, 1);  // the first classified line
     EXPECT_EQ(session().mode, WindowFullScreen);
     EXPECT_EQ(std::filesystem::path(session().workingDirectory.text()), std::filesystem::current_path());
-    EXPECT_EQ(platform.titles, (Lines{host.message(23)}));
+    EXPECT_EQ(platform.titles, (Lines{host.message(23) + " - exit 0, 1 error, 0 s"}));
     EXPECT_EQ(platform.readsAfterKeysRanOut, 1);  // the window ran and Esc closed it
     EXPECT_EQ(host.savedScreens.size(), 1u);
     EXPECT_EQ(host.restoredScreens, 1);
@@ -128,7 +128,7 @@ TEST_F(InvocationRoutes, RepeatRunsInTheSavedWorkingDirectoryAndComesBack) {
     EXPECT_EQ(outputLines(), (Lines{first}));
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("second")));
     EXPECT_EQ(menuTitle(0), host.message(9));
-    EXPECT_EQ(host.menus[0].items.size(), 5u);
+    EXPECT_EQ(host.menus[0].items.size(), 6u);
     EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items[1]), host.message(8));
 
     openFromEditor(1);

@@ -34,6 +34,11 @@ bool FakePlatform::readKey(KeyEvent& event) {
     return true;
 }
 
+bool FakePlatform::pollKey(KeyEvent& event) {
+    ++keyLooks;
+    return waitingKey && waitingKey(event);
+}
+
 int64_t FakePlatform::clockSeconds() {
     int64_t now = clockSeconds_.front();
     if (clockSeconds_.size() > 1) clockSeconds_.pop_front();

@@ -45,6 +45,10 @@ public:
     void restoreCursor() override { ++cursorRestores; }
     void closeConsole() override { ++consoleCloses; }
     bool readKey(KeyEvent& event) override;
+    // Keys waiting while a build runs: the hook gives one (true) or none (false) at each look.
+    std::function<bool(KeyEvent&)> waitingKey;
+    int keyLooks = 0;
+    bool pollKey(KeyEvent& event) override;
     void setTitle(const char* title) override { titles.push_back(title ? title : ""); }
     void playSound(const char* path) override { soundsPlayed.push_back(path); }
     void beep() override { ++beeps; }

@@ -32,9 +32,9 @@ int WINAPI hostMenu(INT_PTR, int x, int y, int maxHeight, DWORD flags, const cha
     return ScriptedHost::current().showMenu(title, items, count, flags, maxHeight, x, y, helpTopic);
 }
 
-int WINAPI hostInputBox(const char* title, const char* prompt, const char*, const char*, char* destination,
-                        int length, const char*, DWORD flags) {
-    return ScriptedHost::current().inputBox(title, prompt, destination, length, flags);
+int WINAPI hostInputBox(const char* title, const char* prompt, const char* history, const char* initial,
+                        char* destination, int length, const char*, DWORD flags) {
+    return ScriptedHost::current().inputBox(title, prompt, history, initial, destination, length, flags);
 }
 
 int WINAPI hostControl(HANDLE, int command, void* parameter) {
@@ -141,7 +141,10 @@ int ScriptedHost::showMessageBox(const char* const* items, int count) {
     std::vector<std::string> box;
     for (int i = 0; i < count; ++i) box.push_back(items[i] ? items[i] : "<null>");
     messageBoxes.push_back(box);
-    return 0;
+    if (messageAnswers.empty()) return 0;
+    int answer = messageAnswers.front();
+    messageAnswers.pop_front();
+    return answer;
 }
 
 int ScriptedHost::showMenu(const char* title, const FarMenuItem* items, int count, DWORD flags, int maxHeight, int x,
@@ -164,8 +167,10 @@ int ScriptedHost::showMenu(const char* title, const FarMenuItem* items, int coun
     return answer;
 }
 
-int ScriptedHost::inputBox(const char* title, const char* prompt, char* destination, int length, DWORD flags) {
-    inputBoxes.push_back({title ? title : "", prompt ? prompt : "", flags, length});
+int ScriptedHost::inputBox(const char* title, const char* prompt, const char* history, const char* initial,
+                           char* destination, int length, DWORD flags) {
+    inputBoxes.push_back({title ? title : "", prompt ? prompt : "", history ? history : "", initial ? initial : "", flags,
+                          length});
     if (inputAnswers.empty()) return 0;
     std::optional<std::string> answer = inputAnswers.front();
     inputAnswers.pop_front();

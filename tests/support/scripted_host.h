@@ -46,6 +46,8 @@ public:
     struct InputBoxCall {
         std::string title;
         std::string prompt;
+        std::string history;
+        std::string initial;
         DWORD flags = 0;
         int destLength = 0;
     };
@@ -70,6 +72,7 @@ public:
 
     // Recorded calls and scripted answers.
     std::vector<std::vector<std::string>> messageBoxes;
+    std::deque<int> messageAnswers;  // the button chosen; 0 when empty
     // The message boxes' texts (their second item).
     std::vector<std::string> messageBoxTexts() const;
     std::vector<Menu> menus;
@@ -113,7 +116,8 @@ public:
     int showMessageBox(const char* const* items, int count);
     int showMenu(const char* title, const FarMenuItem* items, int count, DWORD flags, int maxHeight, int x, int y,
                  const char* helpTopic);
-    int inputBox(const char* title, const char* prompt, char* destination, int length, DWORD flags);
+    int inputBox(const char* title, const char* prompt, const char* history, const char* initial, char* destination,
+                 int length, DWORD flags);
     int control(int command, void* parameter);
     int editorControl(int command, void* parameter);
     INT_PTR advancedControl(int command, void* parameter);

@@ -35,7 +35,7 @@ void checkChildCreation(PluginCase& plugin, const std::string& commandLine) {
     CHECK_EQ(child.commandLine, commandLine);
     CHECK(!child.applicationNamed);
     CHECK_EQ(child.inheritHandles, TRUE);
-    CHECK_EQ(child.creationFlags, 0u);
+    CHECK_EQ(child.creationFlags, static_cast<DWORD>(CREATE_SUSPENDED));  // resumed once in its job
     CHECK(child.startupHoldsOnlyItsSize);
     CHECK(!child.environmentGiven);
     CHECK(!child.directoryGiven);
@@ -63,7 +63,8 @@ WINE_CASE(ABuildThroughCmdCapturesBothStreamsLineByLine) {
     checkChildCreation(plugin, command);
     CHECK_EQ(plugin.keysLeft(), 0);  // the window opened and read the Esc
     CHECK_EQ(plugin.host.messageBoxTexts(), Lines{});
-    CHECK_EQ(consoleTitle(), plugin.host.message(23));
+    std::string verdict = plugin.host.message(23) + " - exit 0, 2 errors, 1 warning, ";
+    CHECK_EQ(consoleTitle().substr(0, verdict.size()), verdict);
     CHECK_EQ(consoleCursor().dwSize, 40u);
     CHECK_EQ(consoleCursor().bVisible, TRUE);
 
@@ -193,4 +194,54 @@ WINE_CASE(ARepeatRunsInTheBuildsFolderAndComesBack) {
     CHECK_EQ(plugin.calls.processes.size(), 2u);
     CHECK_EQ(plugin.savedOutput(), Lines{"cwd: " + plugin.path("first")});
     CHECK_EQ(currentDirectory(), plugin.path("second"));
+}
+
+WINE_CASE(EscAndStopEndsTheBuildsWholeJobAndTheVerdictSaysSo) {
+    PluginCase plugin("stop");
+    std::string idFile = plugin.path("grandchild.txt");
+    plugin.writeConfig(configWith(outputChild() + " grandchild \"" + idFile + "\""));
+    plugin.start();
+    // Esc once the live view shows the child's line: the grandchild is running by then.
+    bool typed = false;
+    plugin.onFrame = [&](const ScreenFrame& frame) {
+        if (typed || frame.rowText(0) != "started") return;
+        typed = plugin.console.write({keyDown(VK_ESCAPE)});
+    };
+    plugin.host.messageAnswers = {0};
+    DWORD start = GetTickCount();
+    plugin.openCommandLine("make:a.c");
+    plugin.onFrame = nullptr;
+    CHECK(GetTickCount() - start < 30000);  // ends, not hangs
+    CHECK(typed);
+    CHECK_EQ(plugin.host.messageBoxes.size(), 1u);
+    CHECK_EQ(plugin.host.messageBoxTexts(), Lines{plugin.host.message(39)});
+    std::string stopped = plugin.host.message(23) + " - " + plugin.host.message(30) + ", ";
+    CHECK_EQ(consoleTitle().substr(0, stopped.size()), stopped);
+    CHECK_EQ(plugin.keysLeft(), 0);
+
+    unsigned long grandchildId = 0;
+    FILE* ids = std::fopen(idFile.c_str(), "r");
+    CHECK(ids != nullptr);
+    if (ids) {
+        CHECK_EQ(std::fscanf(ids, "%lu", &grandchildId), 1);
+        std::fclose(ids);
+    }
+    HANDLE grandchild = OpenProcess(SYNCHRONIZE, FALSE, grandchildId);
+    CHECK(!grandchild || WaitForSingleObject(grandchild, 5000) == WAIT_OBJECT_0);
+    if (grandchild) CloseHandle(grandchild);
+    CHECK_EQ(plugin.savedOutput(), Lines{"started"});
+}
+
+WINE_CASE(TheExitStatusIsReadAndShown) {
+    PluginCase plugin("exit-status");
+    plugin.writeConfig(configWith(outputChild() + " exit 3"));
+    plugin.start();
+    plugin.openCommandLine("make:a.c");
+    std::string failed = plugin.host.message(23) + " - exit 3, 1 error, ";
+    CHECK_EQ(consoleTitle().substr(0, failed.size()), failed);
+    plugin.writeConfig(configWith(outputChild() + " exit 0"));
+    setLastWriteTime(plugin.configPath(), secondsLater(lastWriteTime(plugin.configPath()), 10));
+    plugin.openCommandLine("make:a.c");
+    std::string passed = plugin.host.message(23) + " - exit 0, 1 error, ";
+    CHECK_EQ(consoleTitle().substr(0, passed.size()), passed);
 }

@@ -83,6 +83,31 @@ void writeCurrentDirectory() {
     out(std::string("cwd: ") + directory + "\n");
 }
 
+// A grandchild that would sleep for a minute, its id in the file, then the same wait here:
+// only a stop that reaches the whole job ends both.
+int startGrandchildAndWait(const char* self, const char* idFile) {
+    std::string command = std::string("\"") + self + "\" sleep 60000";
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION grandchild;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &grandchild)) {
+        err("cannot start the grandchild\n");
+        return 2;
+    }
+    CloseHandle(grandchild.hThread);
+    CloseHandle(grandchild.hProcess);
+    FILE* ids = std::fopen(idFile, "w");
+    if (ids) {
+        std::fprintf(ids, "%lu\n", grandchild.dwProcessId);
+        std::fclose(ids);
+    }
+    out("started\n");
+    Sleep(60000);
+    out("never\n");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +122,11 @@ int main(int argc, char** argv) {
         writeArguments(argc, argv);
     } else if (mode == "cwd") {
         writeCurrentDirectory();
+    } else if (mode == "exit") {
+        out("a.c:1:1: error: failed\n");
+        return argc > 2 ? std::atoi(argv[2]) : 0;
+    } else if (mode == "grandchild") {
+        return startGrandchildAndWait(argv[0], argc > 2 ? argv[2] : "ids.txt");
     } else if (mode == "sleep") {
         Sleep(static_cast<DWORD>(argc > 2 ? std::atoi(argv[2]) : 0));
         out("slept\n");

@@ -49,10 +49,13 @@ PluginCase::PluginCase(const char* name)
     if (!setStartupInfo_ || !getPluginInfo_ || !openPlugin_ || !exitFar_ || !recordSystemCalls(module_)) {
         FreeLibrary(module_);
         module_ = nullptr;
+        return;
     }
+    calls.beforeConsoleRead = [this] { typeDeferredKeys(); };
 }
 
 PluginCase::~PluginCase() {
+    calls.beforeConsoleRead = nullptr;
     if (module_) {
         exitFar_();
         FreeLibrary(module_);
@@ -63,7 +66,7 @@ PluginCase::~PluginCase() {
 
 void PluginCase::recordFrame() {
     ScreenFrame frame;
-    frame.pendingInput = console.pending();
+    frame.pendingInput = console.pending() + static_cast<int>(deferredKeys_.size());
     frame.characters = host.characters;
     frame.attributes = host.attributes;
     frames.push_back(frame);
@@ -100,15 +103,27 @@ PluginInfo PluginCase::describe() {
 
 void PluginCase::open(int openFrom, INT_PTR item, const std::vector<INPUT_RECORD>& keys) {
     console.discard();
-    std::vector<INPUT_RECORD> records = keys;
-    records.push_back(keyDown(VK_ESCAPE));
-    console.write(records);
+    // Keys waiting during a build are the build's to answer or drop: the window's keys come
+    // when it reads.
+    deferredKeys_ = keys;
+    deferredKeys_.push_back(keyDown(VK_ESCAPE));
+    if (!keysDuringBuild.empty()) console.write(keysDuringBuild);
+    keysDuringBuild.clear();
     if (module_) {
         HangGuard guard;
         openPlugin_(openFrom, item);
     }
-    keysLeft_ = console.pending();
+    keysLeft_ = console.pending() + static_cast<int>(deferredKeys_.size());
+    deferredKeys_.clear();
     console.discard();
+}
+
+void PluginCase::typeDeferredKeys() {
+    // A read of a record already waiting is the build looking at the keys; the window's reads
+    // wait for the keys.
+    if (deferredKeys_.empty() || console.pending() > 0) return;
+    console.write(deferredKeys_);
+    deferredKeys_.clear();
 }
 
 void PluginCase::openCommandLine(const std::string& text, const std::vector<INPUT_RECORD>& keys) {

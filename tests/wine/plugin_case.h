@@ -43,6 +43,9 @@ public:
     void openFromEditor(int choice, const std::vector<INPUT_RECORD>& keys = {});
     void open(int openFrom, INT_PTR item, const std::vector<INPUT_RECORD>& keys);
 
+    // Keys typed while the next call's build runs (the keys given to a call are typed when its
+    // window first reads).
+    std::vector<INPUT_RECORD> keysDuringBuild;
     // The keys given to the last call that its output window did not read (the closing Esc
     // that every call gets after its keys counts too).
     int keysLeft() const { return keysLeft_; }
@@ -63,6 +66,7 @@ public:
 
 private:
     void recordFrame();
+    void typeDeferredKeys();
 
     std::string directory_;
     std::string startDirectory_;
@@ -72,6 +76,7 @@ private:
     HANDLE(WINAPI* openPlugin_)(int, INT_PTR) = nullptr;
     void(WINAPI* exitFar_)() = nullptr;
     int keysLeft_ = 0;
+    std::vector<INPUT_RECORD> deferredKeys_;  // typed at the window's first read
 };
 
 // The colours the cases classify rows by: background 1, text 7, error 12, warning 14.

@@ -13,11 +13,13 @@ using CreateProcessFunction = BOOL(WINAPI*)(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES
                                             LPVOID, LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION);
 using PlaySoundFunction = BOOL(WINAPI*)(LPCSTR, HMODULE, DWORD);
 using MessageBeepFunction = BOOL(WINAPI*)(UINT);
+using ReadConsoleInputFunction = BOOL(WINAPI*)(HANDLE, PINPUT_RECORD, DWORD, LPDWORD);
 
 CreatePipeFunction realCreatePipe = nullptr;
 CreateProcessFunction realCreateProcess = nullptr;
 PlaySoundFunction realPlaySound = nullptr;
 MessageBeepFunction realMessageBeep = nullptr;
+ReadConsoleInputFunction realReadConsoleInput = nullptr;
 
 bool inheritable(HANDLE handle) {
     DWORD flags = 0;
@@ -83,6 +85,11 @@ BOOL WINAPI recordMessageBeep(UINT type) {
     return realMessageBeep(type);
 }
 
+BOOL WINAPI recordReadConsoleInput(HANDLE input, PINPUT_RECORD records, DWORD count, LPDWORD read) {
+    if (calls.beforeConsoleRead) calls.beforeConsoleRead();
+    return realReadConsoleInput(input, records, count, read);
+}
+
 template <typename Function>
 bool replace(HMODULE module, const char* library, const char* name, Function replacement, Function& original) {
     void* previous = replaceImport(module, library, name, reinterpret_cast<void*>(replacement));
@@ -99,6 +106,7 @@ bool recordSystemCalls(HMODULE module) {
     all = replace(module, "kernel32.dll", "CreateProcessA", recordCreateProcess, realCreateProcess) && all;
     all = replace(module, "winmm.dll", "PlaySoundA", recordPlaySound, realPlaySound) && all;
     all = replace(module, "user32.dll", "MessageBeep", recordMessageBeep, realMessageBeep) && all;
+    all = replace(module, "kernel32.dll", "ReadConsoleInputA", recordReadConsoleInput, realReadConsoleInput) && all;
     return all;
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,8 @@ struct SystemCalls {
     std::vector<ProcessCreation> processes;
     std::vector<SoundPlayed> sounds;
     std::vector<UINT> beeps;
+    // Called before each read of a console input record, while the record is still unread.
+    std::function<void()> beforeConsoleRead;
 };
 
 // Starts recording the module's calls (into a fresh record); false when it imports one of them

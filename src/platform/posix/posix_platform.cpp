@@ -21,29 +21,6 @@ extern char** environ;
 
 namespace {
 
-// A build's output is read in chunks this large: each chunk costs a system call and a pass of
-// classification, so a flood of output is taken in a few thousand chunks, not a few hundred
-// thousand.
-const unsigned kChunkSize = 64 << 10;
-// The pipe may hold this much, so that a child printing fast is not stopped while the last
-// chunk is taken in.
-const int kPipeCapacity = 1 << 20;
-
-bool isBlank(const char* text) {
-    for (; *text; ++text) {
-        if (!std::isspace(static_cast<unsigned char>(*text))) return false;
-    }
-    return true;
-}
-
-ssize_t readRetrying(int fd, void* buffer, size_t size) {
-    ssize_t got;
-    do {
-        got = read(fd, buffer, size);
-    } while (got < 0 && errno == EINTR);
-    return got;
-}
-
 void waitRetrying(pid_t pid) {
     while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
@@ -99,120 +76,9 @@ bool programOnPath(const char* program) {
     }
 }
 
-// The process group of the running build, and the Ctrl+C presses since it started. The build
-// has a group of its own, so a build that ignores Ctrl+C can still be stopped: the first press
-// is passed on as SIGINT, every further one kills the whole group.
-volatile sig_atomic_t buildGroup = 0;
-volatile sig_atomic_t interruptPresses = 0;
-
-void onInterruptDuringBuild(int) {
-    int saved = errno;
-    if (buildGroup > 0) kill(-buildGroup, ++interruptPresses == 1 ? SIGINT : SIGKILL);
-    errno = saved;
-}
-
-// Ctrl+C goes to the build while the object lives; the host's own handling comes back after.
-class BuildInterruptForwarding {
-public:
-    explicit BuildInterruptForwarding(pid_t group) {
-        interruptPresses = 0;
-        buildGroup = group;
-        struct sigaction forwarding {};
-        forwarding.sa_handler = onInterruptDuringBuild;
-        sigemptyset(&forwarding.sa_mask);
-        forwarding.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &forwarding, &previous_);
-    }
-    ~BuildInterruptForwarding() {
-        sigaction(SIGINT, &previous_, nullptr);
-        buildGroup = 0;
-    }
-    BuildInterruptForwarding(const BuildInterruptForwarding&) = delete;
-    BuildInterruptForwarding& operator=(const BuildInterruptForwarding&) = delete;
-
-private:
-    struct sigaction previous_ {};
-};
-
 }  // namespace
 
 PosixPlatform::~PosixPlatform() { closeConsole(); }
-
-int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
-    // There is nothing to start in an empty command: report it as a failed start.
-    if (!commandLine || isBlank(commandLine)) return RunStartFailed;
-
-    int output[2];
-    if (pipe2(output, O_CLOEXEC) != 0) return RunPipeFailed;
-#ifdef F_SETPIPE_SZ
-    fcntl(output[0], F_SETPIPE_SZ, kPipeCapacity);  // a smaller pipe only costs speed
-#endif
-    // The start report: closed unread by a successful exec, written to by a failed one.
-    int startReport[2];
-    if (pipe2(startReport, O_CLOEXEC) != 0) {
-        close(output[0]);
-        close(output[1]);
-        return RunPipeFailed;
-    }
-
-    pid_t middle = fork();
-    if (middle == 0) {
-        // The middle process only starts the shell and leaves, so the shell is reparented and
-        // reaped by the system whenever it ends, even long after the output closed. Its pid
-        // names the build's process group, which lives on in the shell and its children.
-        setpgid(0, 0);
-        pid_t shell = fork();
-        if (shell == 0) {
-            dup2(output[1], 1);
-            dup2(output[1], 2);
-            int nothing = open("/dev/null", O_RDONLY);
-            if (nothing >= 0) dup2(nothing, 0);
-            signal(SIGPIPE, SIG_DFL);
-            signal(SIGINT, SIG_DFL);
-            signal(SIGXFSZ, SIG_DFL);  // the host ignores it; the build must not inherit that
-            execl("/bin/sh", "sh", "-c", commandLine, static_cast<char*>(nullptr));
-        }
-        if (shell > 0) _exit(0);
-        // The fork or the exec failed: tell the parent why.
-        int error = errno;
-        ssize_t written = write(startReport[1], &error, sizeof error);
-        (void)written;
-        _exit(127);
-    }
-    close(output[1]);
-    close(startReport[1]);
-    if (middle < 0) {
-        close(output[0]);
-        close(startReport[0]);
-        return RunStartFailed;
-    }
-    setpgid(middle, middle);  // whichever of the two runs first makes the group
-    BuildInterruptForwarding forwarding(middle);
-    waitRetrying(middle);
-    int startError = 0;
-    ssize_t reported = readRetrying(startReport[0], &startError, sizeof startError);
-    close(startReport[0]);
-    if (reported > 0) {
-        close(output[0]);
-        return RunStartFailed;
-    }
-
-    outputPipe_ = output[0];
-    char chunk[kChunkSize];
-    for (;;) {
-        ssize_t got = readRetrying(output[0], chunk, sizeof chunk);
-        if (got <= 0 || !sink.consume(chunk, static_cast<unsigned>(got))) break;
-    }
-    outputPipe_ = -1;
-    close(output[0]);
-    return RunCompleted;
-}
-
-bool PosixPlatform::outputWaiting() {
-    if (outputPipe_ < 0) return false;
-    pollfd request{outputPipe_, POLLIN, 0};
-    return poll(&request, 1, 0) > 0 && (request.revents & POLLIN);
-}
 
 String PosixPlatform::expandEnvironment(const char* text) {
     String result;
@@ -297,6 +163,14 @@ void PosixPlatform::closeConsole() {
     restoreCursor();
     if (console_ >= 0) close(console_);
     console_ = -1;
+}
+
+bool PosixPlatform::pollKey(KeyEvent& event) {
+    if (console_ < 0) return false;
+    pollfd request{console_, POLLIN, 0};
+    if (poll(&request, 1, 0) <= 0 || !(request.revents & POLLIN)) return false;
+    FileByteSource source(console_);
+    return readTerminalKey(source, event);
 }
 
 bool PosixPlatform::readKey(KeyEvent& event) {

@@ -66,19 +66,39 @@ void Win32Platform::closeConsole() {
     closeConsoleDevice(consoleOutput_);
 }
 
-bool Win32Platform::readKey(KeyEvent& event) {
-    event = KeyEvent();
-    if (consoleInput_ == INVALID_HANDLE_VALUE) return false;
-    INPUT_RECORD record;
-    DWORD read = 0;
-    if (!ReadConsoleInputA(consoleInput_, &record, 1, &read) || read != 1) return false;
-    if (record.EventType != KEY_EVENT) return true;
+namespace {
+
+void describeRecord(const INPUT_RECORD& record, KeyEvent& event) {
+    if (record.EventType != KEY_EVENT) return;
     const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
     event.isKey = true;
     event.keyDown = key.bKeyDown != 0;
     event.virtualKey = key.wVirtualKeyCode;
     event.controlState = key.dwControlKeyState;
     event.character = key.uChar.AsciiChar;
+}
+
+}  // namespace
+
+bool Win32Platform::readKey(KeyEvent& event) {
+    event = KeyEvent();
+    if (consoleInput_ == INVALID_HANDLE_VALUE) return false;
+    INPUT_RECORD record;
+    DWORD read = 0;
+    if (!ReadConsoleInputA(consoleInput_, &record, 1, &read) || read != 1) return false;
+    describeRecord(record, event);
+    return true;
+}
+
+bool Win32Platform::pollKey(KeyEvent& event) {
+    event = KeyEvent();
+    if (consoleInput_ == INVALID_HANDLE_VALUE) return false;
+    DWORD waiting = 0;
+    if (!GetNumberOfConsoleInputEvents(consoleInput_, &waiting) || waiting == 0) return false;
+    INPUT_RECORD record;
+    DWORD read = 0;
+    if (!ReadConsoleInputA(consoleInput_, &record, 1, &read) || read != 1) return false;
+    describeRecord(record, event);
     return true;
 }
 

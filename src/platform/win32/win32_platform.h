@@ -26,6 +26,7 @@ public:
     void restoreCursor() override;
     void closeConsole() override;
     bool readKey(KeyEvent& event) override;
+    bool pollKey(KeyEvent& event) override;
     void setTitle(const char* title) override;
 
     void playSound(const char* path) override;

@@ -1,6 +1,7 @@
 // Runs a build command the way a console program expects to be run from the host: standard
 // output and error both on one pipe that the child inherits, the host's console and directory
-// shared, and the output read until the last writer has closed it.
+// shared, and the output read until the process has ended and the pipe is closed or quiet. The
+// process runs in a job object, so that a stop (or the host's end) ends all it started.
 #include <cctype>
 #include <cstring>
 
@@ -9,6 +10,10 @@
 namespace {
 
 const DWORD kChunkSize = 4096;
+// How long a wait for output lasts before the sink looks at the keys again.
+const DWORD kKeyLookIntervalMs = 10;
+// Once the process has ended, a pipe quiet this long is held only by processes left behind.
+const DWORD kQuietEndMs = 500;
 
 bool isBlank(const char* text) {
     for (; *text; ++text) {
@@ -63,6 +68,28 @@ private:
     HANDLE& note_;
 };
 
+// A job that kills its processes when its last handle closes: the host ending mid-build takes
+// the build along. None when the system refuses (a host already in a job that allows no other).
+HANDLE createBuildJob() {
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    if (!job) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+    std::memset(&limits, 0, sizeof limits);
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        CloseHandle(job);
+        return nullptr;
+    }
+    return job;
+}
+
+// A build that ended by itself leaves what it started running, as a compiler server expects.
+void releaseBuildJob(HANDLE job) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+    std::memset(&limits, 0, sizeof limits);
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+}
+
 }  // namespace
 
 int Win32Platform::runCommand(const char* commandLine, OutputSink& sink) {
@@ -96,25 +123,83 @@ int Win32Platform::runCommand(const char* commandLine, OutputSink& sink) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child;
     std::memset(&child, 0, sizeof child);
-    BOOL started = CreateProcessA(nullptr, writableCommand.buffer(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &child);
+    // Suspended until it is in the job, so that nothing it starts can escape the job.
+    BOOL started = CreateProcessA(nullptr, writableCommand.buffer(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                                  nullptr, &startup, &child);
     // The child has its copies now; the host gets its own handles back before anything else.
     standardHandles.restore();
     if (!started) return RunStartFailed;
-
-    // The end of the output is the only sign of the end of the build: the process itself is
-    // not waited for.
+    HandleCloser processCloser(child.hProcess);
+    HANDLE job = createBuildJob();
+    HandleCloser jobCloser(job);
+    if (job && !AssignProcessToJobObject(job, child.hProcess)) {
+        jobCloser.close();
+        job = nullptr;
+    }
+    ResumeThread(child.hThread);
     CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
     // Our copy of the write end would keep the pipe open after the child is done.
     writeCloser.close();
 
     PipeNote note(outputPipe_, readEnd);
+    RunOutcome outcome;
+    bool pipeOpen = true;
+    bool processEnded = false;
+    bool killed = false;
+    DWORD lastOutput = GetTickCount();
+    DWORD pipeClosedAt = 0;
+    DWORD lastKeyLook = lastOutput - kKeyLookIntervalMs;
     char chunk[kChunkSize];
-    DWORD got = 0;
-    while (ReadFile(readEnd, chunk, kChunkSize, &got, nullptr) && got > 0) {
-        if (!sink.consume(chunk, static_cast<unsigned>(got))) break;
+    for (;;) {
+        if (!processEnded) processEnded = WaitForSingleObject(child.hProcess, 0) == WAIT_OBJECT_0;
+        DWORD now = GetTickCount();
+        // A process that closed its output and runs on: the build is over without its status.
+        if (!pipeOpen && !killed && now - pipeClosedAt >= kQuietEndMs) break;
+        if (!killed && now - lastKeyLook >= kKeyLookIntervalMs) {
+            lastKeyLook = now;
+            if (!sink.keepRunning()) {
+                outcome.stopped = killed = true;
+                if (!job || !TerminateJobObject(job, 1)) TerminateProcess(child.hProcess, 1);
+            }
+        }
+        DWORD available = 0;
+        if (pipeOpen && !PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) {
+            pipeOpen = false;  // every writer is gone
+            pipeClosedAt = now;
+        }
+        // Quiet counts from the end of taking in the last chunk, and only with nothing waiting.
+        if (processEnded && (!pipeOpen || (available == 0 && now - lastOutput >= kQuietEndMs))) break;
+        if (!pipeOpen || available == 0) {
+            // Nothing to read: wait a little for the process instead of spinning.
+            if (!processEnded) {
+                processEnded = WaitForSingleObject(child.hProcess, kKeyLookIntervalMs) == WAIT_OBJECT_0;
+            } else {
+                Sleep(kKeyLookIntervalMs);
+            }
+            continue;
+        }
+        DWORD got = 0;
+        if (!ReadFile(readEnd, chunk, available < kChunkSize ? available : kChunkSize, &got, nullptr) || got == 0) {
+            pipeOpen = false;
+            pipeClosedAt = GetTickCount();
+            continue;
+        }
+        bool taken = sink.consume(chunk, static_cast<unsigned>(got));
+        lastOutput = GetTickCount();
+        if (!taken) {
+            // Nothing more can be taken in: the build ends here.
+            pipeOpen = false;
+            pipeClosedAt = lastOutput;
+            killed = true;
+            if (!job || !TerminateJobObject(job, 1)) TerminateProcess(child.hProcess, 1);
+        }
     }
+    if (killed) WaitForSingleObject(child.hProcess, INFINITE);
+    DWORD exitCode = STILL_ACTIVE;
+    outcome.exitKnown = GetExitCodeProcess(child.hProcess, &exitCode) && exitCode != STILL_ACTIVE;
+    outcome.exitStatus = outcome.exitKnown ? static_cast<int>(exitCode) : 0;
+    if (job && !killed) releaseBuildJob(job);
+    sink.finished(outcome);
     return RunCompleted;
 }
 
