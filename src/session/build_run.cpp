@@ -13,6 +13,7 @@
 #include "far/host_services.h"
 #include "far/message_index.h"
 #include "foundation/bulk_memory.h"
+#include "foundation/stop_request.h"
 #include "platform/platform.h"
 
 namespace {
@@ -137,6 +138,7 @@ void ReportDisabledPatterns() {
 
 int RunCommand(const char* commandLine) {
     CaptureSink sink;
+    SetStopRequested(false);
     int result = platform().runCommand(commandLine, sink);
     if (result == RunCompleted && !session().outputCutShort) {
         try {
@@ -146,6 +148,8 @@ int RunCommand(const char* commandLine) {
             session().settleUnclassifiedLines();
         }
     }
+    // A Ctrl+C during this build says nothing about what is classified next.
+    SetStopRequested(false);
     return result;
 }
 

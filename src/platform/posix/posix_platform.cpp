@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "foundation/stop_request.h"
 #include "platform/posix/terminal_keys.h"
 #include "platform/posix/terminal_text.h"
 
@@ -108,6 +109,7 @@ volatile sig_atomic_t interruptPresses = 0;
 
 void onInterruptDuringBuild(int) {
     int saved = errno;
+    SetStopRequested(true);  // output already read is still classified, without slow matches
     if (buildGroup > 0) kill(-buildGroup, ++interruptPresses == 1 ? SIGINT : SIGKILL);
     errno = saved;
 }
