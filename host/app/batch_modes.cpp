@@ -14,6 +14,7 @@
 #include "config/configuration.h"
 #include "config/configuration_check.h"
 #include "far/host_services.h"
+#include "foundation/regular_file.h"
 #include "regex/regex.h"
 #include "services/language_file.h"
 #include "windows/help_file.h"
@@ -80,7 +81,8 @@ bool storedLine(const char* bytes, size_t length, std::string& line) {
 }
 
 bool readConfigurationText(const std::string& path, std::string& text) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // A FIFO or a terminal given as the configuration would wait for a writer for ever.
+    std::FILE* file = OpenRegularFileForReading(path.c_str());
     if (!file) return false;
     char chunk[16384];
     for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, got);
