@@ -110,16 +110,19 @@ volatile sig_atomic_t interruptPresses = 0;
 void onInterruptDuringBuild(int) {
     int saved = errno;
     SetStopRequested(true);  // output already read is still classified, without slow matches
-    if (buildGroup > 0) kill(-buildGroup, ++interruptPresses == 1 ? SIGINT : SIGKILL);
+    int presses = ++interruptPresses;
+    if (buildGroup > 0) kill(-buildGroup, presses == 1 ? SIGINT : SIGKILL);
     errno = saved;
 }
 
 // Ctrl+C goes to the build while the object lives; the host's own handling comes back after.
+// It is made before the build starts, so that a press at the very start is not lost (or, with
+// no handler of the host's, fatal); presses before the group is known are passed on then.
 class BuildInterruptForwarding {
 public:
-    explicit BuildInterruptForwarding(pid_t group) {
+    BuildInterruptForwarding() {
         interruptPresses = 0;
-        buildGroup = group;
+        buildGroup = 0;
         struct sigaction forwarding {};
         forwarding.sa_handler = onInterruptDuringBuild;
         sigemptyset(&forwarding.sa_mask);
@@ -132,6 +135,11 @@ public:
     }
     BuildInterruptForwarding(const BuildInterruptForwarding&) = delete;
     BuildInterruptForwarding& operator=(const BuildInterruptForwarding&) = delete;
+
+    void forwardTo(pid_t group) {
+        buildGroup = group;
+        if (interruptPresses > 0) kill(-group, SIGINT);
+    }
 
 private:
     struct sigaction previous_ {};
@@ -158,6 +166,7 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
         return RunPipeFailed;
     }
 
+    BuildInterruptForwarding forwarding;
     pid_t middle = fork();
     if (middle == 0) {
         // The middle process only starts the shell and leaves, so the shell is reparented and
@@ -190,7 +199,7 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
         return RunStartFailed;
     }
     setpgid(middle, middle);  // whichever of the two runs first makes the group
-    BuildInterruptForwarding forwarding(middle);
+    forwarding.forwardTo(middle);
     waitRetrying(middle);
     int startError = 0;
     ssize_t reported = readRetrying(startReport[0], &startError, sizeof startError);
