@@ -4,7 +4,7 @@
 #include "config/configuration.h"
 #include "plugin/plugin_exports.h"
 
-FuzzedPlugin::FuzzedPlugin() {
+FuzzedPlugin::FuzzedPlugin() : host(80, 25, std::string(TINKER_DATA_DIR) + "/tinker.lng") {
     // The configuration is made first so that it is destroyed last, after ExitFAR has freed it.
     configuration();
     platform.forcedRunResult = RunCompleted;

@@ -5,6 +5,7 @@ patterns of the default parsers with real compiler output, and output streams wi
 ends, long lines and zero bytes. Run it again after changing what it writes; seeds that the
 fuzzing adds by hand (crash reproducers) are left alone."""
 
+import html
 import os
 import re
 
@@ -204,6 +205,34 @@ def capture_seeds():
     return seeds
 
 
+HOSTILE_NAMES = [b"d$(touch X).c", b"b`touch X`.c", b'x";touch X;".c', b"q\"uote.c", b"$HOME.c",
+                 b"-leading.c", b"it's.c", b"back\\slash.c", b"new\nline.c", b"%PATH%.c", b"a;b&c|d>e<f.c"]
+
+
+def composition_seeds():
+    """The default configuration's commands, each with hostile names, and templates that put
+    the names after the command's own quotes, backslashes and dollar signs."""
+    commands = [html.unescape(text.decode()).encode()
+                for text in re.findall(rb"<command[^>]*>([^<]*)</command>", DEFAULT_CONFIG)]
+    commands += [b"cc $0 \"$0\" '$0' x$0 \\$0 \"\\$0\" $$$0 \"$$$0\" ''$1", b"a'$0'\"$1\"$2$3 -o $0.o"]
+    seeds = {}
+    for index, command in enumerate(commands):
+        names = HOSTILE_NAMES[index % len(HOSTILE_NAMES):] + HOSTILE_NAMES[:index % len(HOSTILE_NAMES)]
+        seeds["command_%02d" % index] = command + b"\0" + b"\0".join(names[:10])
+    return seeds
+
+
+def renderer_seeds():
+    """Escape sequences an attacker would try, as they are and as UTF-8 and 8-bit C1, and real
+    compiler output, on screens of a few sizes and both kinds of terminal."""
+    hostile = (b"t\x1b]0;owned\x07\x1b]52;c;cm0=\x1b\\\xc2\x9b2J\x9b2J\xc2\x9d0;x\xc2\x9c\x7f\x08\r\n"
+               b"\xe2\x80\xaegpj.exe \xcd\xb8 caf\xc3\xa9 \xe2\x80\x98q\xe2\x80\x99 \xc0\x9b\xed\xa0\x80\xf0\x9f\x98\x80")
+    seeds = {"hostile_utf8": bytes([40, 4, 3, 1]) + hostile, "hostile_plain": bytes([23, 3, 0, 2]) + hostile}
+    for index, (name, output) in enumerate(sorted(OUTPUTS.items())[:4]):
+        seeds["output_" + name] = bytes([39, 5, index % 4, index % 5]) + output[:600]
+    return seeds
+
+
 def main():
     for name, data in xml_variations().items():
         write("xml_parse", name, data)
@@ -213,6 +242,10 @@ def main():
         write("regex_match", name, data)
     for name, data in capture_seeds().items():
         write("output_capture", name, data)
+    for name, data in composition_seeds().items():
+        write("command_composition", name, data)
+    for name, data in renderer_seeds().items():
+        write("screen_renderer", name, data)
 
 
 if __name__ == "__main__":

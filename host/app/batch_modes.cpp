@@ -93,6 +93,7 @@ bool storedLine(const char* bytes, size_t length, std::string& line) {
 }
 
 bool readConfigurationText(const std::string& path, std::string& text) {
+    // A FIFO or a terminal given as the configuration would wait for a writer for ever.
     std::FILE* file = OpenRegularFileForReading(path.c_str());
     if (!file) return false;
     char chunk[16384];

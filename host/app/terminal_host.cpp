@@ -1,6 +1,5 @@
 #include "app/terminal_host.h"
 
-#include <langinfo.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <cstring>
 
 #include "app/shell_command.h"
+#include "platform/posix/terminal_text.h"
 #include "services/environment_expansion.h"
 #include "widgets/frame.h"
 #include "widgets/key_bar.h"
@@ -40,9 +40,10 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool terminalTakesUtf8() {
-    const char* codeset = nl_langinfo(CODESET);
-    return codeset && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+// Text of the panel or the user as the terminal shows it: controls become '?'.
+std::string visibleOnTerminal(std::string text) {
+    replaceTerminalControls(&text[0], text.size(), localeTakesUtf8());
+    return text;
 }
 
 }  // namespace
@@ -70,7 +71,7 @@ int TerminalHost::run(const HostOptions& options) {
     }
     terminal_.enterHostMode();
     ConsoleSize size = terminal_.size();
-    display_.reset(new Display(size.width, size.height, terminalTakesUtf8(), terminal_));
+    display_.reset(new Display(size.width, size.height, localeTakesUtf8(), terminal_));
     if (const char* log = std::getenv("TINKER_WRITE_LOG")) display_->recordWritesTo(std::fopen(log, "w"));
     display_->startFlushTimer();
     ui_.reset(new UiContext{*display_, keys_});
@@ -370,7 +371,7 @@ void TerminalHost::editInExternalEditor() {
 }
 
 void TerminalHost::runShellCommand(const std::string& command) {
-    std::string echo = panel_.directory() + "> " + command + "\n";
+    std::string echo = visibleOnTerminal(panel_.directory() + "> " + command) + "\n";
     withTerminalReleased(true, echo, [&] {
         int status = runOnTerminal(terminal_.fd(), shellArguments(command));
         if (status < 0) {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/posix/terminal_text.h"
+
 namespace {
 
 // Unchanged cells shorter than this between two changes are rewritten rather than jumped.
@@ -81,7 +83,8 @@ void ScreenRenderer::invalidate() {
 ScreenRenderer::Piece ScreenRenderer::encode(const Cell* row, int index, int width, std::string& out) const {
     uint32_t code = row[index].character;
     Piece piece;
-    if (code < 0x20 || code == 0x7F) {
+    if (isTerminalControl(code) && (code < 0x80 || !utf8_)) {
+        // Written raw, a control (the 8-bit C1 bytes too) would be acted on, not shown.
         out += code == 0 ? ' ' : '?';
     } else if (code < 0x80) {
         out += static_cast<char>(code);
@@ -96,9 +99,10 @@ ScreenRenderer::Piece ScreenRenderer::encode(const Cell* row, int index, int wid
     } else {
         uint32_t character = 0;
         int length = utf8Sequence(row, index, width, character);
-        int columns = length ? wcwidth(static_cast<wchar_t>(character)) : 0;
-        if (columns < 0) columns = 1;  // unknown to this locale: assume an ordinary letter
-        if (length == 0 || columns == 0 || columns > length) {
+        // A UTF-8 control (U+0080-U+009F) or a character the locale cannot print is shown
+        // byte by byte as '?': the terminal might act on it or give it a width of its own.
+        int columns = length && !isTerminalControl(character) ? wcwidth(static_cast<wchar_t>(character)) : 0;
+        if (length == 0 || columns <= 0 || columns > length) {
             out += '?';
         } else {
             appendUtf8(out, character);

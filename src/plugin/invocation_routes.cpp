@@ -62,8 +62,9 @@ void repeatLastBuild() {
     BuildSession& state = session();
     state.logFile.assign("");
     savedDirectory = platform().currentDirectory();
-    // Run anywhere else, the build would act on the wrong files.
-    if (!platform().setCurrentDirectory(state.lastDirectory.text())) {
+    // Run anywhere else, the build would act on the wrong files. Before the first build there is
+    // no folder yet and nothing to repeat, which the build says.
+    if (!state.lastDirectory.empty() && !platform().setCurrentDirectory(state.lastDirectory.text())) {
         savedDirectory.assign("");
         ShowMessage(formatMessage(hostMessage(MsgBuildFolderMissing), state.lastDirectory.text()).text());
         return;

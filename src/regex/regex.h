@@ -35,6 +35,9 @@ enum RegexError : int32_t {
     ErrCaptureCapacity = 10,
     // A match that ran past its step budget ends as no match with this code.
     ErrMatchLimit = 11,
+    // A match that takes more than a few thousand steps once the user asked to stop the work
+    // (StopRequested) gives up as no match with this code.
+    ErrMatchAbandoned = 12,
 };
 
 struct RegexNode;

@@ -1,16 +1,21 @@
 // The backtracking interpreter: runs a program once, anchored at the subject's first byte, with
 // an explicit stack of choice points instead of recursion.
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
 #include "regex/regex.h"
+#include "foundation/stop_request.h"
 #include "regex/regex_choice_stack.h"
 #include "regex/regex_element_test.h"
 #include "regex/regex_literal_check.h"
 #include "regex/regex_program.h"
 
 namespace {
+
+// Steps between two looks at whether the user asked to stop.
+const uint64_t kStopCheckInterval = 1 << 14;
 
 bool sameText(const uint8_t* a, const uint8_t* b, int32_t length, bool fold, const uint8_t* lower) {
     if (!fold) return std::memcmp(a, b, size_t(length)) == 0;
@@ -127,6 +132,14 @@ int Regex::runProgram(const uint8_t* start, const uint8_t* end, CaptureSpan* spa
     const bool skips = optimizations_;
     const uint64_t limit = matchLimit_ ? matchLimit_ : UINT64_MAX;
     uint64_t steps = 0;
+    // The step count is compared with one bound only; at that bound the budget and the
+    // stop request are looked at and the next bound set.
+    uint64_t checkpoint = std::min(limit, kStopCheckInterval);
+    auto passCheckpoint = [&] {
+        if (steps > limit || StopRequested()) return false;
+        checkpoint = std::min(limit, steps + kStopCheckInterval);
+        return true;
+    };
     const uint8_t* lower = lowerTable_;
     const uint8_t* classes = charClassTable_;
 
@@ -172,7 +185,7 @@ int Regex::runProgram(const uint8_t* start, const uint8_t* end, CaptureSpan* spa
     };
 
 step:
-    if (++steps > limit) goto exhausted;
+    if (++steps > checkpoint && !passCheckpoint()) goto stopped;
     switch (node->kind) {
     case LineStart:
         if (pos == start || pos[-1] == '\r' || pos[-1] == '\n') break;
@@ -471,7 +484,7 @@ fail:
     stack.newGeneration();
     for (;;) {
         if (stack.empty()) return 0;
-        if (++steps > limit) goto exhausted;
+        if (++steps > checkpoint && !passCheckpoint()) goto stopped;
         ChoicePoint& point = stack.top();
         const RegexNode* owner = point.node;
         switch (point.kind) {
@@ -593,7 +606,7 @@ fail:
         }
     }
 
-exhausted:
-    errorCode_ = ErrMatchLimit;
+stopped:
+    errorCode_ = steps > limit ? ErrMatchLimit : ErrMatchAbandoned;
     return 0;
 }

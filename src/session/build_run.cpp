@@ -16,6 +16,7 @@
 #include "far/host_services.h"
 #include "far/message_index.h"
 #include "foundation/bulk_memory.h"
+#include "foundation/stop_request.h"
 #include "platform/platform.h"
 
 namespace {
@@ -144,6 +145,7 @@ void ReportDisabledPatterns() {
 
 int RunCommand(const char* commandLine, RunOutcome& outcome) {
     CaptureSink sink(outcome);
+    SetStopRequested(false);
     int result = platform().runCommand(commandLine, sink);
     if (result == RunCompleted && !session().outputCutShort) {
         try {
@@ -153,6 +155,8 @@ int RunCommand(const char* commandLine, RunOutcome& outcome) {
             session().settleUnclassifiedLines();
         }
     }
+    // A Ctrl+C during this build says nothing about what is classified next.
+    SetStopRequested(false);
     return result;
 }
 

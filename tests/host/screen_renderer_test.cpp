@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+
+#include "platform/posix/terminal_text.h"
+#include "support/terminal_output_check.h"
 #include "terminal/screen_renderer.h"
 
 namespace {
@@ -15,6 +19,19 @@ size_t count(const std::string& text, const std::string& part) {
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++found;
     return found;
 }
+
+// The renderer takes UTF-8 only where the locale does, and asks the locale for widths.
+class ScreenRendererInUtf8 : public testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = std::setlocale(LC_CTYPE, nullptr);
+        ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    }
+    void TearDown() override { std::setlocale(LC_CTYPE, saved_.c_str()); }
+
+private:
+    std::string saved_;
+};
 
 }  // namespace
 
@@ -62,7 +79,7 @@ TEST(ScreenRenderer, SetsColoursOnlyWhenTheyChange) {
     EXPECT_NE(bytes.find("\x1b[91;40mabcd\x1b[92;40mef\x1b[37;40m"), std::string::npos);
 }
 
-TEST(ScreenRenderer, Utf8TextTakesOneColumnPerCharacterAndTheRowIsPadded) {
+TEST_F(ScreenRendererInUtf8, Utf8TextTakesOneColumnPerCharacterAndTheRowIsPadded) {
     ScreenRenderer renderer(true);
     // "‘x’" is 7 bytes, so 7 cells, but 3 columns on a UTF-8 terminal.
     Screen screen = screenWith(10, 1, "\xE2\x80\x98x\xE2\x80\x99", 0x07);
@@ -121,4 +138,54 @@ TEST(ScreenRenderer, InvalidatedOrResizedScreenIsPaintedWhole) {
     std::string resized = renderer.render(screen, CursorState{});
     EXPECT_NE(resized.find("abc"), std::string::npos);
     EXPECT_EQ(count(resized, " "), 10u * 3 - 3);
+}
+
+TEST_F(ScreenRendererInUtf8, NothingTheTerminalActsOnReachesIt) {
+    // Names and output lines as an attacker would write them, each with what a UTF-8 terminal
+    // should show for it (nullptr: only that nothing acts).
+    struct Hostile {
+        const char* text;
+        const char* shownInUtf8;
+    };
+    const Hostile hostile[] = {
+        {"t\x1b]0;owned\x07", "t?]0;owned?"},                  // title (OSC with BEL)
+        {"\x1b]52;c;cm0gLXJmIH4=\x1b\\", "?]52;c;cm0gLXJmIH4=?\\"},  // clipboard
+        {"a\xC2\x9B" "2Jb", "a??2Jb"},                           // CSI as UTF-8 C1: erase
+        {"\xC2\x9D" "0;x\xC2\x9C", "??0;x??"},                   // OSC and ST as UTF-8
+        {"\x9B" "2J\x9D" "0;x\x9C", "?2J?0;x?"},                // the same as raw 8-bit C1
+        {"\xC2\x85\xC2\x8D\xC2\x90", "??????"},                  // NEL, RI, DCS
+        {"del\x7F\x08\x0D\x0A\x0E", "del?????"},                 // DEL, BS, CR, LF, SO
+        {"\xCD\xB8z", "??z"},                                     // U+0378: no width (-1)
+        {"\xE2\x80\xAEgpj.exe", nullptr},                          // right-to-left override
+        {"\xC0\x9B\xE0\x80\x9B\xED\xA0\x80", nullptr},              // overlong forms, surrogate
+        {"caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC"},       // ordinary text stays
+    };
+    for (const Hostile& entry : hostile) {
+        SCOPED_TRACE(testing::PrintToString(std::string(entry.text)));
+        std::string text = entry.text;
+        for (bool utf8 : {true, false}) {
+            ScreenRenderer renderer(utf8);
+            Screen screen = screenWith(24, 2, text, 0x07);
+            std::string first = renderer.render(screen, CursorState{true, 1, 1});
+            EXPECT_EQ(firstTerminalAction(first, utf8), "") << "utf8 " << utf8;
+            if (utf8 && entry.shownInUtf8) {
+                EXPECT_NE(first.find(entry.shownInUtf8), std::string::npos);
+            }
+            // A change in the middle of the text redraws from there on.
+            screen.text(2, 0, 0x1E, text.data(), static_cast<int>(text.size()));
+            EXPECT_EQ(firstTerminalAction(renderer.render(screen, CursorState{}), utf8), "") << "utf8 " << utf8;
+
+            // The title and the folder echoed before a shell command take the same treatment.
+            std::string line = text;
+            replaceTerminalControls(&line[0], line.size(), utf8);
+            EXPECT_EQ(firstTerminalAction(line, utf8), "") << "utf8 " << utf8;
+            EXPECT_EQ(line.size(), text.size());
+            if (utf8 && entry.shownInUtf8) {
+                EXPECT_EQ(line, entry.shownInUtf8);
+            }
+        }
+    }
+    // Without UTF-8, bytes from 0xA0 up are the locale's letters and go out as they are.
+    EXPECT_NE(ScreenRenderer(false).render(screenWith(4, 1, "\x9B\xE9", 0x07), CursorState{}).find("?\xE9"),
+              std::string::npos);
 }

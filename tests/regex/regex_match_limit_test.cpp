@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "foundation/stop_request.h"
 #include "regex/regex.h"
 #include "regex_test_support.h"
 
@@ -19,6 +20,14 @@ TEST(RegexMatchLimit, ARunawayMatchEndsAsNoMatchWithItsCode) {
     EXPECT_EQ(normal.matched, 1);
     EXPECT_EQ(normal.errorCode, ErrNone);
     EXPECT_EQ(normal.text("aaaa", 1), "aaaa");
+
+    // Once the user asks to stop, a long match gives up early with a code of its own, even
+    // without a limit, while a short one still matches.
+    SetStopRequested(true);
+    regex.setMatchLimit(0);
+    EXPECT_EQ(matchWith(regex, runaway).errorCode, ErrMatchAbandoned);
+    EXPECT_EQ(matchWith(regex, "aaaa").matched, 1);
+    SetStopRequested(false);
 
     // Without a limit the same kind of search runs to its end.
     regex.setMatchLimit(0);

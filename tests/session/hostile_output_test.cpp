@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/stop_request.h"
 #include "session/build_session.h"
 #include "session/output_window.h"
 #include "support/plugin_fixture.h"
@@ -104,6 +105,24 @@ TEST_F(HostileOutput, ACatastrophicPatternCannotFreezeTheBuild) {
     openCommandLine("make:a.c");  // a new build: a new allowance
     EXPECT_EQ(outputMatches().at(1), "E :0:-1");
     EXPECT_EQ(host.messageBoxTexts().size(), 2u);
+}
+
+// Ctrl+C before hostile lines arrive: the slow pattern gives up early on each of them, and as
+// that is no fault of the pattern it stays on; the quick patterns go on classifying.
+TEST_F(HostileOutput, CtrlCCutsSlowMatchesShortWhileTheOutputIsClassified) {
+    std::string press = "kill -INT " + std::to_string(getpid());
+    writeConfig("<tinker-config><parsers><sh>"
+                "<error pattern='/(a+)+$/' file='' line=''/>"
+                "<warning pattern='/^w/' file='' line=''/>"
+                "</sh></parsers><types><filetype filename='/^(.*)\\.c$/'>"
+                "<command name='Run' parser='sh'>trap '' INT; " + press + "; "
+                "for i in 1 2 3 4 5 6; do printf 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\\n'; done; printf 'aaa\\nwarn\\n'</command>"
+                "</filetype></types></tinker-config>");
+    startPlugin();
+    openCommandLine("make:a.c");
+    EXPECT_EQ(outputMatches(), (Lines{"-", "-", "-", "-", "-", "-", "E :0:-1", "W :0:-1"}));
+    EXPECT_EQ(messageTexts(), Lines{});
+    EXPECT_FALSE(StopRequested());  // the next build or load is classified in full
 }
 
 TEST_F(HostileOutput, AHugeLogWithoutLineEndsLoadsInBoundedPiecesAndSavesBackWhole) {

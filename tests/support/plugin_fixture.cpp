@@ -83,6 +83,12 @@ std::vector<std::string> PluginFixture::outputMatches() {
     return matches;
 }
 
+std::vector<std::string> PluginFixture::messageTexts() {
+    std::vector<std::string> texts;
+    for (const auto& box : host.messageBoxes) texts.push_back(box.size() > 1 ? box[1] : "");
+    return texts;
+}
+
 std::string configWithCommand(const std::string& command, const std::string& extra) {
     return "<tinker-config>\n"
            "  <parsers>\n"

@@ -34,6 +34,8 @@ protected:
     std::vector<std::string> outputLines();
     // "E file:line:column", "W ...", or "-" for each output line.
     std::vector<std::string> outputMatches();
+    // Texts of the message boxes shown so far (their second item).
+    std::vector<std::string> messageTexts();
 
     std::string moduleDirectory() const { return directory.path("plugin"); }
     std::string configPath() const { return moduleDirectory() + "/tinker.xml"; }

@@ -245,3 +245,24 @@ WINE_CASE(TheExitStatusIsReadAndShown) {
     std::string passed = plugin.host.message(23) + " - exit 0, 1 error, ";
     CHECK_EQ(consoleTitle().substr(0, passed.size()), passed);
 }
+
+// File names an attacker would give, through CreateProcessA and the C runtime's splitting of
+// the child's command line: each reaches the program as itself, wherever the command puts it;
+// %VAR% in a name stays as it is, and a name that starts a word with '-' is no option.
+WINE_CASE(HostileNamesReachTheProgramIntact) {
+    PluginCase plugin("hostile-names");
+    SetEnvironmentVariableA("TINKER_WINE_WORD", "expanded");
+    plugin.writeConfig(configWith(outputChild() + " args $0 \"$0\" x$0 -o \"$1.o\""));
+    plugin.start();
+    const char* const names[] = {"d$(touch X).c", "b`touch X`.c", "x\";touch X;\".c", "q\"uote.c",
+                                 "%TINKER_WINE_WORD%.c", "-leading.c", "sp ace.c", "end\\.c", "a&b|c>d^e<f.c",
+                                 "two\\\\\"quote.c"};
+    for (const std::string name : names) {
+        std::string stem = name.substr(0, name.size() - 2);
+        std::string guard = name[0] == '-' ? ".\\" : "";
+        plugin.openCommandLine("make:" + name);
+        CHECK_EQ(plugin.savedOutput(), (Lines{"arg: " + guard + name, "arg: " + guard + name, "arg: x" + name,
+                                              "arg: -o", "arg: " + guard + stem + ".o"}));
+    }
+    SetEnvironmentVariableA("TINKER_WINE_WORD", nullptr);
+}

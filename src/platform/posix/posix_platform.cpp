@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "platform/posix/terminal_keys.h"
+#include "platform/posix/terminal_text.h"
 
 extern char** environ;
 
@@ -180,8 +181,14 @@ bool PosixPlatform::readKey(KeyEvent& event) {
 }
 
 void PosixPlatform::setTitle(const char* title) {
+    // The title comes from the language file: a control in it would end the sequence early
+    // and have the terminal act on the rest.
     String sequence("\x1b]0;");
-    sequence.append(title).append('\a');
+    int start = sequence.length();
+    sequence.append(title ? title : "");
+    replaceTerminalControls(sequence.buffer() + start, static_cast<size_t>(sequence.length() - start),
+                            localeTakesUtf8());
+    sequence.append('\a');
     writeToTerminal(sequence.text());
 }
 

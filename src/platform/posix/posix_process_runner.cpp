@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cerrno>
 
+#include "foundation/stop_request.h"
 #include "platform/posix/posix_platform.h"
 
 namespace {
@@ -54,7 +55,10 @@ int64_t nowMilliseconds() {
 // Ctrl+C reaches our own process group only (the build has its own): the handler notes it and
 // the reading loop passes it on, a second one as SIGKILL.
 volatile sig_atomic_t interruptsSeen = 0;
-void onInterrupt(int) { interruptsSeen = interruptsSeen + 1; }
+void onInterrupt(int) {
+    interruptsSeen = interruptsSeen + 1;
+    SetStopRequested(true);  // output already read is still classified, without slow matches
+}
 
 // Our SIGINT handling while the build runs; the previous one comes back however the run ends.
 class InterruptCatcher {
