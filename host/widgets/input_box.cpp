@@ -6,6 +6,7 @@
 #include "services/environment_expansion.h"
 #include "widgets/edit_line.h"
 #include "widgets/frame.h"
+#include "widgets/menu.h"
 
 namespace {
 
@@ -23,8 +24,8 @@ bool runInputBox(UiContext& ui, const InputRequest& request, std::string& answer
     line.setText(request.initialText);
     bool buttons = request.flags & FIB_BUTTONS;
     bool password = request.flags & FIB_PASSWORD;
-    std::string title = request.title;
-    if (!(request.flags & FIB_NOAMPERSAND)) title.erase(std::remove(title.begin(), title.end(), '&'), title.end());
+    // FAR shows the title as it is, unless asked to take its '&' for a hotkey mark.
+    std::string title = request.flags & FIB_NOAMPERSAND ? menuLabel(request.title, false).text : request.title;
 
     ScreenSnapshot under = ui.display.save();
     int focus = FocusEdit;

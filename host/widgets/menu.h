@@ -34,7 +34,8 @@ struct MenuResult {
 // The screen under it comes back when it closes.
 MenuResult runMenu(UiContext& ui, const MenuRequest& request);
 
-// An entry's text as shown ('&' removed unless shown literally) and its hotkey's index in it.
+// An entry's text as FAR shows it (the first lone '&' marks the hotkey and is dropped, unless
+// shown literally) and its hotkey's index in it.
 struct MenuLabel {
     std::string text;
     int hotkey = -1;

@@ -175,7 +175,7 @@ void RunBuild(const String* file, const BuildCommand* resolved) {
         ShowMessage(hostMessage(result));
     } else {
         if (state.outputCutShort) ShowMessage(hostMessage(MsgOutOfMemory));
-        platform().setTitle(hostMessage(MsgOutputWindowTitle) ? hostMessage(MsgOutputWindowTitle) : "");
+        platform().setTitle(withoutHotkeyMark(hostMessage(MsgOutputWindowTitle)).text());
         for (int pass = 0; pass < kFlashPasses; ++pass) {
             DrawLines(0, pass % 2 == 1);
             platform().sleepMilliseconds(kFlashPauseMs);
