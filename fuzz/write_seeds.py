@@ -126,7 +126,13 @@ def xml_variations():
 def default_patterns():
     """Every pattern of the default parsers and file types, decoded as the reader gives them."""
     patterns = re.findall(rb'(?:pattern|filename)="([^"]*)"', DEFAULT_CONFIG)
-    return [p.replace(b"&quot;", b'"') for p in patterns]
+    entities = [(b"&quot;", b'"'), (b"&apos;", b"'"), (b"&lt;", b"<"), (b"&gt;", b">"), (b"&amp;", b"&")]
+    decoded = []
+    for pattern in patterns:
+        for entity, character in entities:
+            pattern = pattern.replace(entity, character)
+        decoded.append(pattern)
+    return decoded
 
 
 def regex_seeds():

@@ -1,5 +1,7 @@
 #include "app/batch_modes.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 
 #include "config/command_resolution.h"
 #include "config/configuration.h"
+#include "config/configuration_check.h"
 #include "far/host_services.h"
 #include "regex/regex.h"
 #include "services/language_file.h"
@@ -59,14 +62,38 @@ std::string joined(const std::vector<std::string>& names) {
     return text;
 }
 
-// The text of an output line as a build stores it: without its line end, control bytes blank.
-std::string storedLine(const char* bytes, size_t length) {
-    while (length > 0 && (bytes[length - 1] == '\n' || bytes[length - 1] == '\r')) --length;
-    std::string line(bytes, length);
+// The text of an output line as a build stores it: without its line end (LF or CR LF), only
+// what follows its last lone CR (progress output rewrites its line), control bytes blank.
+// False for a last line without LF that a CR ends: a build stores nothing of it.
+bool storedLine(const char* bytes, size_t length, std::string& line) {
+    bool ended = length > 0 && bytes[length - 1] == '\n';
+    if (ended) --length;
+    if (ended && length > 0 && bytes[length - 1] == '\r') --length;
+    size_t start = length;
+    while (start > 0 && bytes[start - 1] != '\r') --start;
+    if (!ended && start == length) return false;
+    line.assign(bytes + start, length - start);
     for (char& ch : line) {
         if (static_cast<unsigned char>(ch) < 0x20) ch = ' ';
     }
-    return line;
+    return true;
+}
+
+bool readConfigurationText(const std::string& path, std::string& text) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char chunk[16384];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, got);
+    bool read = !std::ferror(file);
+    std::fclose(file);
+    return read;
+}
+
+// "line L, column C: text", with as much of the place as is known.
+std::string findingText(const ConfigurationFinding& finding) {
+    std::string place = finding.line ? "line " + std::to_string(finding.line) : std::string();
+    if (finding.column) place += ", column " + std::to_string(finding.column);
+    return place.empty() ? finding.text : place + ": " + finding.text;
 }
 
 }  // namespace
@@ -94,13 +121,20 @@ int classifyLines(const std::string& configFile, const std::string& parser, cons
     } else if (!(input = std::fopen(inputFile.c_str(), "rb"))) {
         std::fprintf(errors, "tinker: cannot read %s: %s\n", inputFile.c_str(), std::strerror(errno));
         result = 2;
+    } else if (struct stat status; fstat(fileno(input), &status) == 0 && S_ISDIR(status.st_mode)) {
+        // A folder opens, then gives no lines: that would pass for an empty output.
+        std::fprintf(errors, "tinker: cannot read %s: %s\n", inputFile.c_str(), std::strerror(EISDIR));
+        std::fclose(input);
+        input = nullptr;
+        result = 2;
     }
     if (input) {
         char* buffer = nullptr;
         size_t capacity = 0;
         ssize_t length;
         while ((length = getline(&buffer, &capacity, input)) >= 0) {
-            std::string text = storedLine(buffer, static_cast<size_t>(length));
+            std::string text;
+            if (!storedLine(buffer, static_cast<size_t>(length), text)) continue;
             LineMatch match;
             int kind = ClassifyLine(parser.c_str(), String(text.c_str()), match);
             const char* file = kind && match.file.text() ? match.file.text() : "";
@@ -108,6 +142,11 @@ int classifyLines(const std::string& configFile, const std::string& parser, cons
                          kind ? match.line : 0, kind ? match.column : -1, text.c_str());
         }
         std::free(buffer);
+        if (std::ferror(input)) {
+            std::fprintf(errors, "tinker: cannot read %s: %s\n", input == stdin ? "the standard input" : inputFile.c_str(),
+                         std::strerror(errno));
+            result = 2;
+        }
         if (input != stdin) std::fclose(input);
     }
     FreeConfiguration();
@@ -121,30 +160,30 @@ int checkConfiguration(const std::string& configFile, const std::string& languag
 
     std::fprintf(out, "%s\n", configFile.c_str());
     if (!xmlLoadFile(configFile.c_str())) {
-        std::fprintf(out, "problem: the file cannot be read or is not well-formed XML\n");
+        std::string text;
+        bool readable = readConfigurationText(configFile, text);
+        std::vector<ConfigurationFinding> findings = CheckConfigurationText(text.c_str());
+        std::fprintf(out, "problem: %s\n",
+                     readable && !findings.empty() ? findingText(findings.front()).c_str() : "the file cannot be read");
         return 1;
     }
     ProblemCollector collector;
-    int complete = BuildConfiguration(collector);
+    BuildConfiguration(collector);
     std::vector<std::string> problems;
     for (const auto& problem : collector.problems) problems.push_back(problemText(language, problem.first, problem.second));
-    if (!complete && collector.problems.empty()) problems.push_back("The parsers section is missing or empty");
 
-    // A command whose parser does not exist would run but never find an error.
-    Configuration& model = configuration();
-    int commands = 0;
-    for (int i = 0; i < model.fileTypes.count(); ++i) {
-        FileType* type = *model.fileTypes.at(i);
-        for (int j = 0; j < type->commands.count(); ++j) {
-            const BuildCommand* command = *type->commands.at(j);
-            ++commands;
-            if (!model.parsers.find(command->parser.text())) {
-                problems.push_back(std::string("Command \"") + command->name.text() + "\" uses the parser \"" +
-                                   command->parser.text() + "\", which the configuration does not define");
-            }
-        }
+    // The close reading names the place of each problem and what the loader would ignore unasked.
+    std::vector<std::string> warnings;
+    std::string text;
+    readConfigurationText(configFile, text);
+    for (const ConfigurationFinding& finding : CheckConfigurationText(text.c_str())) {
+        (finding.problem ? problems : warnings).push_back(findingText(finding));
     }
     for (const std::string& problem : problems) std::fprintf(out, "problem: %s\n", problem.c_str());
+    for (const std::string& warning : warnings) std::fprintf(out, "warning: %s\n", warning.c_str());
+    Configuration& model = configuration();
+    int commands = 0;
+    for (int i = 0; i < model.fileTypes.count(); ++i) commands += (*model.fileTypes.at(i))->commands.count();
 
     std::vector<std::string> prefixes;
     std::string list = model.prefixList.text() ? model.prefixList.text() : "";
@@ -159,7 +198,8 @@ int checkConfiguration(const std::string& configFile, const std::string& languag
     std::fprintf(out, "file types: %d\n", model.fileTypes.count());
     std::fprintf(out, "commands: %d\n", commands);
     std::fprintf(out, "prefixes: %zu (%s)\n", prefixes.size(), joined(prefixes).c_str());
-    std::fprintf(out, problems.empty() ? "no problems\n" : "%zu problem(s)\n", problems.size());
+    std::fprintf(out, problems.empty() ? "no problems" : "%zu problem(s)", problems.size());
+    std::fprintf(out, warnings.empty() ? "\n" : ", %zu warning(s)\n", warnings.size());
     FreeConfiguration();
     return problems.empty() ? 0 : 1;
 }

@@ -1,9 +1,11 @@
 // tinker: the terminal host of the Tinker plug-in, and its batch modes.
 
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -110,19 +112,34 @@ int main(int argc, char** argv) {
     std::string modulePath = realpath(module.c_str(), resolved) ? resolved : module;
     std::string moduleDirectory = directoryOf(modulePath);
     if (config.empty()) config = moduleDirectory + "/tinker.xml";
+    // A file-size limit makes a write fail with EFBIG, which is reported, rather than kill us
+    // with the terminal left raw.
+    signal(SIGXFSZ, SIG_IGN);
 
+    int result = -1;
     switch (mode) {
         case Mode::Classify:
             if (arguments.empty() || arguments.size() > 2) return usageError("--classify takes PARSER [FILE]");
-            return classifyLines(config, arguments[0], arguments.size() > 1 ? arguments[1] : "", stdout, stderr);
+            result = classifyLines(config, arguments[0], arguments.size() > 1 ? arguments[1] : "", stdout, stderr);
+            break;
         case Mode::Check:
             if (arguments.size() > 1) return usageError("--check-config takes at most one FILE");
-            return checkConfiguration(arguments.empty() ? config : arguments[0], moduleDirectory, stdout);
+            result = checkConfiguration(arguments.empty() ? config : arguments[0], moduleDirectory, stdout);
+            break;
         case Mode::Match:
             if (arguments.empty()) return usageError("--match takes PATTERN SUBJECT...");
-            return matchPattern(arguments[0], subjects.data(), static_cast<int>(subjects.size()), stdout);
+            result = matchPattern(arguments[0], subjects.data(), static_cast<int>(subjects.size()), stdout);
+            break;
         case Mode::Interactive:
             break;
+    }
+    if (mode != Mode::Interactive) {
+        // What a batch mode printed counts only if it was all written.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            std::fprintf(stderr, "tinker: cannot write the output: %s\n", std::strerror(errno));
+            return 2;
+        }
+        return result;
     }
 
     if (access(modulePath.c_str(), R_OK) != 0) {

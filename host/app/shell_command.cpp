@@ -17,7 +17,7 @@ int runOnTerminal(int terminalFd, const std::vector<std::string>& arguments) {
         dup2(terminalFd, 0);
         dup2(terminalFd, 1);
         dup2(terminalFd, 2);
-        static const int reset[] = {SIGINT, SIGQUIT, SIGPIPE, SIGTERM, SIGHUP, SIGWINCH};
+        static const int reset[] = {SIGINT, SIGQUIT, SIGPIPE, SIGTERM, SIGHUP, SIGWINCH, SIGXFSZ};
         for (int signalNumber : reset) signal(signalNumber, SIG_DFL);
         sigset_t none;
         sigemptyset(&none);

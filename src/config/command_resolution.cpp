@@ -33,13 +33,37 @@ int32_t numberAtSlot(const CaptureSlots& slots, int slot, const String& line, in
     return std::atoi(line.text() + slots[slot].start);
 }
 
+// A pattern that runs past its step budget this often in a round is off for the rest of it:
+// against hostile output each line would otherwise cost the whole budget again.
+const int32_t kExhaustionsBeforeDisabling = 3;
+uint32_t classificationRound = 1;
+StringList newlyDisabledPatterns;
+
+bool disabledThisRound(const ParserPattern& pattern) {
+    return pattern.exhaustionRound == classificationRound && pattern.exhaustions >= kExhaustionsBeforeDisabling;
+}
+
+void noteExhaustion(const Parser& parser, ParserPattern& pattern) {
+    if (pattern.exhaustionRound != classificationRound) {
+        pattern.exhaustionRound = classificationRound;
+        pattern.exhaustions = 0;
+    }
+    if (++pattern.exhaustions < kExhaustionsBeforeDisabling) return;
+    String name(parser.name);
+    name.append(": ").append(pattern.expression);
+    newlyDisabledPatterns.append(name);
+}
+
 // The first pattern of the list that matches the line, with its slots; a pattern whose gate
 // the line lacks is ruled out at once.
-const ParserPattern* firstMatching(List<ParserPattern>& patterns, const String& line, CaptureSlots& slots,
-                                   uint32_t passedGates) {
-    return patterns.findFirst([&](const ParserPattern& pattern) {
+const ParserPattern* firstMatching(const Parser& parser, List<ParserPattern>& patterns, const String& line,
+                                   CaptureSlots& slots, uint32_t passedGates) {
+    return patterns.findFirst([&](ParserPattern& pattern) {
         if (pattern.gate >= 0 && !(passedGates >> pattern.gate & 1)) return false;
-        return matchSlots(*pattern.regex, line.text(), line.length(), slots);
+        if (disabledThisRound(pattern)) return false;
+        if (matchSlots(*pattern.regex, line.text(), line.length(), slots)) return true;
+        if (pattern.regex->errorCode() == ErrMatchLimit) noteExhaustion(parser, pattern);
+        return false;
     });
 }
 
@@ -66,10 +90,10 @@ int classifyWith(Parser& parser, const String& line, LineMatch& match) {
     uint32_t passedGates = parser.gates.passing(line.text(), line.text() + line.length());
     if (!passedGates && parser.everyPatternGated) return MatchNone;
     int kind = MatchError;
-    const ParserPattern* pattern = firstMatching(parser.errors, line, slots, passedGates);
+    const ParserPattern* pattern = firstMatching(parser, parser.errors, line, slots, passedGates);
     if (!pattern) {
         kind = MatchWarning;
-        pattern = firstMatching(parser.warnings, line, slots, passedGates);
+        pattern = firstMatching(parser, parser.warnings, line, slots, passedGates);
     }
     if (!pattern) return MatchNone;
 
@@ -179,28 +203,20 @@ void visitCandidateLines(const RegexGateSet& gates, bool bulk, StringList& lines
 
 }  // namespace
 
-String ExpandPlaceholders(const String& command, const CaptureSlots& slots, const char* subject) {
-    String expanded("");
-    const char* text = command.text() ? command.text() : "";
+namespace {
+
+// The texts of the slots that took part in the match of the subject.
+void capturePlaceholders(const CaptureSlots& slots, const char* subject, PlaceholderTexts& texts) {
     int subjectLength = static_cast<int>(std::strlen(subject));
-    for (const char* scan = text; *scan; ++scan) {
-        if (scan[0] != '$') {
-            expanded.append(scan[0]);
-        } else if (scan[1] == '$') {
-            expanded.append('$');
-            ++scan;
-        } else if (scan[1] >= '0' && scan[1] <= '9') {
-            int slot = scan[1] - '0';
-            if (slotTookPart(slots, slot, subjectLength)) {
-                expanded.appendPart(subject, slots[slot].start, slots[slot].end - slots[slot].start);
-            }
-            ++scan;
-        } else {
-            expanded.append('$');
+    for (int slot = 0; slot < PlaceholderTexts::kSlotCount; ++slot) {
+        texts.slot[slot] = String();
+        if (slotTookPart(slots, slot, subjectLength)) {
+            texts.slot[slot].assignPart(subject, slots[slot].start, slots[slot].end - slots[slot].start);
         }
     }
-    return expanded;
 }
+
+}  // namespace
 
 int FindCommandsForFile(const String& file, List<BuildCommand>& commands) {
     FileTypeList& types = configuration().fileTypes;
@@ -211,7 +227,7 @@ int FindCommandsForFile(const String& file, List<BuildCommand>& commands) {
         if (!matchSlots(*type->regex, subject, slots)) continue;
         for (int c = 0; c < type->commands.count(); ++c) {
             BuildCommand& copy = commands.append(**type->commands.at(c));
-            copy.command = ExpandPlaceholders(copy.command, slots, subject);
+            capturePlaceholders(slots, subject, copy.placeholders);
         }
     }
     return commands.count();
@@ -223,8 +239,18 @@ int ResolvePrefixCommand(const char* prefix, const char* argument, BuildCommand&
     command = *entry->command;
     CaptureSlots slots;
     if (!matchSlots(*entry->type->regex, argument, slots)) return 0;
-    command.command = ExpandPlaceholders(command.command, slots, argument);
+    capturePlaceholders(slots, argument, command.placeholders);
     return 1;
+}
+
+void StartClassificationRound() {
+    ++classificationRound;
+    newlyDisabledPatterns.clear();
+}
+
+void TakeDisabledPatterns(StringList& names) {
+    for (int i = 0; i < newlyDisabledPatterns.count(); ++i) names.append(*newlyDisabledPatterns.at(i));
+    newlyDisabledPatterns.clear();
 }
 
 int ClassifyLine(const char* parserName, const String& line, LineMatch& match) {

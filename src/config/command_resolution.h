@@ -13,16 +13,20 @@
 const int kCaptureSlotCount = 10;
 typedef CaptureSpan CaptureSlots[kCaptureSlotCount];
 
-// The command text with $0..$9 replaced by the slots' text of the subject and $$ by $.
-String ExpandPlaceholders(const String& command, const CaptureSlots& slots, const char* subject);
-
-// Appends a composed copy of every command of every file type whose name pattern matches the
-// file text, in file order; returns the list's element count.
+// Appends a copy of every command of every file type whose name pattern matches the file text,
+// in file order, with the texts its placeholders stand for; returns the list's element count.
 int FindCommandsForFile(const String& file, List<BuildCommand>& commands);
 
-// Composes the command registered for the prefix from the text after it; 1 when found and its
-// file type accepts the text, 0 otherwise.
+// The command registered for the prefix, with the texts its placeholders stand for in the text
+// after it; 1 when found and its file type accepts the text, 0 otherwise.
 int ResolvePrefixCommand(const char* prefix, const char* argument, BuildCommand& command);
+
+// Starts a classification round (a build, a load): every pattern gets its full allowance of
+// step budgets back.
+void StartClassificationRound();
+// Moves to names "parser: pattern" for every pattern that ran past its step budget so often in
+// this round that it was turned off for the rest of it; each is named once.
+void TakeDisabledPatterns(StringList& names);
 
 // Classifies an output line with the named parser: 0 for no match (the match is left as it
 // was), MatchError or MatchWarning with the match filled in.

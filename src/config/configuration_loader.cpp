@@ -59,6 +59,7 @@ bool readParserPattern(const XmlNode* entry, ParserPattern& pattern) {
     if (!expression || !file || !line) return false;
     pattern.regex = compilePattern(expression);
     if (!pattern.regex) return false;
+    pattern.expression.assign(expression);
     pattern.file = *file ? std::atoi(file) : -1;
     pattern.line = std::atoi(line);
     if (const char* pos = xmlAttribute(entry, "pos")) pattern.pos = std::atoi(pos);
@@ -96,6 +97,7 @@ bool readParsers(XmlNode* document, ParserTable& parsers, ConfigurationReporter&
     for (XmlNode* element = section->firstChild; element; element = element->next) {
         if (!element->isElement()) continue;
         Parser* parser = new Parser;
+        parser->name.assign(element->name);
         parsers.insertOrReplace(element->name, std::unique_ptr<Parser>(parser));
         readParserEntries(element, "error", parser, parsers, reporter);
         readParserEntries(element, "warning", parser, parsers, reporter);
@@ -126,7 +128,7 @@ void readCommands(XmlNode* typeElement, FileType* type, Configuration& model, Co
             reporter.report(ProblemCommandIncomplete, nullptr);
             continue;
         }
-        BuildCommand* command = new BuildCommand{String(name), String(parser), String("")};
+        BuildCommand* command = new BuildCommand{String(name), String(parser), String(""), PlaceholderTexts()};
         if (const char* prefix = xmlAttribute(element, "prefix")) {
             model.prefixes.findOrInsert(prefix) = PrefixEntry{type, command};
             model.prefixList.append(':').append(prefix);

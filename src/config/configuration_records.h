@@ -34,6 +34,10 @@ struct ParserPattern {
     int32_t line = -1;
     int32_t pos = -1;
     int32_t gate = -1;  // which of the parser's gate checks decides first, -1 for none
+    String expression;  // as configured, to name the pattern
+    // How often the pattern ran past its step budget in the classification round given.
+    uint32_t exhaustionRound = 0;
+    int32_t exhaustions = 0;
 };
 
 struct Parser {
@@ -42,6 +46,7 @@ struct Parser {
     Parser& operator=(const Parser&) = delete;
     ~Parser();
 
+    String name;
     List<ParserPattern> errors;
     List<ParserPattern> warnings;
     // The gates of all its patterns: a line is scanned once for all of them. A line that passes
@@ -50,10 +55,18 @@ struct Parser {
     bool everyPatternGated = true;
 };
 
+// The texts a command's $0..$9 stand for: what the file type's pattern captured of the file
+// name. A slot the pattern did not fill has no text (null), and stands for nothing.
+struct PlaceholderTexts {
+    static const int kSlotCount = 10;
+    String slot[kSlotCount];
+};
+
 struct BuildCommand {
     String name;
     String parser;
-    String command;
+    String command;  // as configured: the names go in only when it runs
+    PlaceholderTexts placeholders;
 };
 
 struct FileType {

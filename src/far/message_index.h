@@ -27,4 +27,7 @@ enum MessageIndex {
     MsgOutputWindowTitle = 23,
     MsgNoParserMatches = 24,
     MsgOutOfMemory = 25,
+    MsgNotRegularFile = 26,
+    MsgBuildFolderMissing = 27,
+    MsgPatternDisabled = 28,
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/byte_search.h"
+#include "foundation/regular_file.h"
 
 namespace {
 
@@ -100,6 +101,7 @@ String& StringList::appendText(const char* text, int length) {
 
 void StringList::clear() {
     List<String>::clear();
+    unendedTexts_.clear();
     while (chunks_) {
         TextChunk* next = chunks_->next;
         releaseBulk(chunks_->memory, chunks_->size);
@@ -127,10 +129,11 @@ void StringList::cutPiece(size_t filled, bool mayHoldZero) {
     // The bytes behind the piece move one on, to make room for the zero that ends it.
     std::memmove(freeText_ + kPieceLength + 1, freeText_ + kPieceLength, filled - kPieceLength);
     appendFreeText(static_cast<int>(mayHoldZero ? strnlen(freeText_, kPieceLength) : kPieceLength), kPieceLength + 1);
+    markLastUnended();
 }
 
 bool StringList::loadLines(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = OpenRegularFileForReading(path);
     if (!file) return false;
     // The bytes of a line whose end has not been read yet, at the start of the free text, and
     // whether they may hold a zero byte.
@@ -203,6 +206,7 @@ bool StringList::loadLines(const char* path) {
     }
     if (pending > 0) {
         appendFreeText(static_cast<int>(pendingMayHoldZero ? strnlen(freeText_, pending) : pending), pending);
+        markLastUnended();
     }
     std::fclose(file);
     return true;
@@ -211,13 +215,17 @@ bool StringList::loadLines(const char* path) {
 bool StringList::saveLines(const char* path) {
     std::FILE* file = std::fopen(path, kWriteTextMode);
     if (!file) return false;
-    for (int i = 0; i < count(); ++i) {
+    bool written = true;
+    for (int i = 0; i < count() && written; ++i) {
         const String& line = *at(i);
-        if (line.length() > 0) std::fwrite(line.text(), 1, line.length(), file);
-        std::fputc('\n', file);
+        size_t length = static_cast<size_t>(line.length());
+        if (length > 0) written = std::fwrite(line.text(), 1, length, file) == length;
+        if (written && !unendedTexts_.count(line.text())) written = std::fputc('\n', file) != EOF;
     }
-    std::fclose(file);
-    return true;
+    written = written && !std::ferror(file);
+    // The last buffered bytes are written by the close, which may fail too.
+    bool closed = std::fclose(file) == 0;
+    return written && closed;
 }
 
 void StringList::sortInto(StringList& target) {

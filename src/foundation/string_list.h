@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_set>
 
 #include "foundation/bulk_memory.h"
 #include "foundation/list.h"
@@ -17,11 +18,13 @@ public:
     String& appendText(const char* text, int length);
     void clear();
 
-    // Appends every line of the file (without its line end); false when it cannot be opened.
-    // A line of a mebibyte or more comes in pieces of just under a mebibyte; a zero byte ends
-    // the text of its line or piece.
+    // Appends every line of the file (without its line end); false when it cannot be opened or
+    // is not a regular file. A line of a mebibyte or more comes in pieces of just under a
+    // mebibyte; a zero byte ends the text of its line or piece.
     bool loadLines(const char* path);
-    // Writes every element followed by a line end; false when the file cannot be created.
+    // Writes every element followed by a line end, except where loading found none: the pieces
+    // of a long line are joined again and a last line without an end stays so. False when the
+    // file cannot be created or a write fails (a full disk, a size limit).
     bool saveLines(const char* path);
     // Clears target and fills it with a copy of the elements in unsigned byte order.
     void sortInto(StringList& target);
@@ -57,7 +60,12 @@ private:
     String takeFreeLine(size_t lineFeed, bool mayHoldZero) noexcept;
     // Appends the first piece of a line too long for one, from the filled bytes of free text.
     void cutPiece(size_t filled, bool mayHoldZero);
+    // Marks the line stored last as one that had no line end after it in the file.
+    void markLastUnended() { unendedTexts_.insert(at(count() - 1)->text()); }
     TextChunk* chunks_ = nullptr;
+    // The texts of the loaded lines that no line end followed: the pieces of a long line, and a
+    // last line without one. Known by where their text lies, which stays while they do.
+    std::unordered_set<const char*> unendedTexts_;
     size_t nextChunkSize_ = 4096;
     char* freeText_ = nullptr;
     size_t freeTextLength_ = 0;

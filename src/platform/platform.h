@@ -34,6 +34,12 @@ enum RunResult {
     RunStartFailed = 2,
 };
 
+// How the system splits a command line into the program's arguments.
+enum class CommandSyntax {
+    PosixShell,        // run by /bin/sh -c
+    WindowsArguments,  // handed to CreateProcess, split by the C runtime's rules
+};
+
 // Everything the plug-in does through the operating system. One implementation per system;
 // tests replace the parts they must control (console input, size, clock, sound).
 class Platform {
@@ -47,6 +53,8 @@ public:
     virtual bool outputWaiting() = 0;
     // Replaces %NAME% references to defined environment variables; others stay as written.
     virtual String expandEnvironment(const char* text) = 0;
+    // How runCommand's command line is split into the program's arguments.
+    virtual CommandSyntax commandSyntax() = 0;
 
     // The file's last-write time, 0 when it cannot be opened.
     virtual uint64_t fileLastWriteTime(const char* path) = 0;

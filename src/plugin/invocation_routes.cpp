@@ -56,7 +56,12 @@ void repeatLastBuild() {
     BuildSession& state = session();
     state.logFile.assign("");
     savedDirectory = platform().currentDirectory();
-    platform().setCurrentDirectory(state.workingDirectory.text());
+    // Run anywhere else, the build would act on the wrong files.
+    if (!platform().setCurrentDirectory(state.workingDirectory.text())) {
+        savedDirectory.assign("");
+        ShowMessage(formatMessage(hostMessage(MsgBuildFolderMissing), state.workingDirectory.text()).text());
+        return;
+    }
     RunBuild(nullptr, nullptr);
 }
 

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "session/build_run.h"
 #include "session/build_session.h"
 #include "config/command_resolution.h"
 #include "config/configuration.h"
@@ -15,12 +16,14 @@ namespace {
 // Gives every line its classification under the session's current parser. When memory runs
 // out the remaining lines stay unclassified.
 void classifyAllLines() {
+    StartClassificationRound();
     try {
         session().classifyNewLines();
     } catch (const std::bad_alloc&) {
         session().settleUnclassifiedLines();
         ShowMessage(hostMessage(MsgOutOfMemory));
     }
+    ReportDisabledPatterns();
 }
 
 // Reads the file into the output lines; false when it cannot be read. When memory runs out the

@@ -75,11 +75,13 @@ void pluginStartup(const PluginStartupInfo& info) {
 const char* announcedCommandPrefix() {
     String prefix("make");
     prefix.append(PrefixListForHost());
-    // A prefix cut in the middle would be announced but never found: keep whole ones only.
-    while (prefix.length() >= kCommandPrefixCapacity) {
-        int lastSeparator = -1;
-        for (int found = prefix.find(":", 1, 0); found >= 0; found = prefix.find(":", 1, found + 1)) {
-            lastSeparator = found;
+    // A prefix cut in the middle would be announced but never found: keep whole ones only, up
+    // to the last separator that leaves the list short enough. One pass over what fits: the
+    // list may hold tens of thousands of prefixes, and this runs at every call from the host.
+    if (prefix.length() >= kCommandPrefixCapacity) {
+        int lastSeparator = 0;
+        for (int i = 0; i < kCommandPrefixCapacity; ++i) {
+            if (prefix.text()[i] == ':') lastSeparator = i;
         }
         prefix.erase(lastSeparator, -1);
     }

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "session/build_session.h"
+#include "session/command_composition.h"
 #include "session/output_capture.h"
 #include "session/output_window.h"
 #include "session/source_navigation.h"
@@ -48,6 +49,7 @@ bool resolveCommand(const String* file, const BuildCommand* resolved) {
     BuildSession& state = session();
     if (resolved) {
         state.lastCommand = resolved->command;
+        state.lastPlaceholders = resolved->placeholders;
         state.currentParser = resolved->parser;
         return true;
     }
@@ -67,6 +69,7 @@ bool resolveCommand(const String* file, const BuildCommand* resolved) {
     }
     const BuildCommand& command = *commands.at(chosen);
     state.lastCommand = command.command;
+    state.lastPlaceholders = command.placeholders;
     state.currentParser = command.parser;
     return true;
 }
@@ -124,6 +127,14 @@ void selectFirstMatch() {
 
 }  // namespace
 
+void ReportDisabledPatterns() {
+    StringList disabled;
+    TakeDisabledPatterns(disabled);
+    for (int i = 0; i < disabled.count(); ++i) {
+        ShowMessage(formatMessage(hostMessage(MsgPatternDisabled), disabled.at(i)->text()).text());
+    }
+}
+
 int RunCommand(const char* commandLine) {
     CaptureSink sink;
     int result = platform().runCommand(commandLine, sink);
@@ -151,9 +162,12 @@ int runIntoFreshOutput(BuildSession& state) {
     state.horizontalOffset = 0;
     state.workingDirectory = platform().currentDirectory();
     HideCursor();
+    StartClassificationRound();
     int64_t startSeconds = platform().clockSeconds();
 
-    String command = platform().expandEnvironment(state.lastCommand.text());
+    Platform& system = platform();
+    String command = ComposeCommandLine(state.lastCommand.text(), state.lastPlaceholders, system.commandSyntax(),
+                                        [&system](const char* text) { return system.expandEnvironment(text); });
     int result = RunCommand(command.text());
 
     signalCompletion(startSeconds);
@@ -171,6 +185,7 @@ void RunBuild(const String* file, const BuildCommand* resolved) {
     int result = runIntoFreshOutput(state);
     RestoreCursor();
     selectFirstMatch();
+    ReportDisabledPatterns();
     if (result != RunCompleted) {
         ShowMessage(hostMessage(result));
     } else {

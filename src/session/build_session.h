@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "config/configuration_records.h"
 #include "config/line_match.h"
 #include "foundation/list.h"
 #include "foundation/string_list.h"
@@ -28,7 +29,8 @@ struct BuildSession {
     // The matches themselves, made in the node blocks of a list instead of one allocation each;
     // a removed line's match stays here until the output is cleared.
     List<LineMatch> matchStore;
-    String lastCommand{""};
+    String lastCommand{""};  // as configured, its placeholders standing for lastPlaceholders
+    PlaceholderTexts lastPlaceholders;
     String currentParser{""};
     String workingDirectory{""};
     String logFile{""};

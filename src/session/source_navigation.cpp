@@ -6,6 +6,8 @@
 #include "session/build_session.h"
 #include "session/output_window.h"
 #include "far/host_services.h"
+#include "far/message_index.h"
+#include "foundation/regular_file.h"
 #include "platform/platform.h"
 
 namespace {
@@ -71,6 +73,11 @@ int OpenSourceLocation(int column, const String& path, int line) {
     int cursorColumn = column == -1 ? 0 : column;
     int position = findEditorWindow(path);
     if (position < 0) {
+        // A new file may be edited; a FIFO or a device would hang the editor that reads it.
+        if (KindOfPath(path.text()) == PathKind::Other) {
+            ShowMessage(formatMessage(hostMessage(MsgNotRegularFile), path.text()).text());
+            return 0;
+        }
         if (host().Editor) host().Editor(path.text(), "", 0, 0, -1, -1, EF_NONMODAL, line, cursorColumn);
         return 0;
     }

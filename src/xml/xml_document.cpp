@@ -3,6 +3,7 @@
 #include <new>
 #include <vector>
 
+#include "foundation/regular_file.h"
 #include "xml/xml_reader.h"
 
 namespace {
@@ -16,10 +17,10 @@ struct FileCloser {
 };
 
 // The whole file with a zero byte after it; false when it cannot be opened or read. It is read
-// to its end rather than by the size that seeking reports, which for a folder is no size at all.
+// to its end rather than by the size that seeking reports.
 bool readWholeFile(const char* path, std::vector<char>* text) {
     // Reading is all the reader does, so a file that may not be written still loads.
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(OpenRegularFileForReading(path));
     if (!file) return false;
     char chunk[16384];
     size_t got;

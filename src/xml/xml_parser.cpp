@@ -35,8 +35,8 @@ int spanLength(const char* from, const char* to) {
 // of the text; nothing is read beyond it.
 class XmlParser {
 public:
-    XmlParser(XmlArena* arena, XmlNode* document, const char* text)
-        : arena_(arena), document_(document), at_(text), open_(document) {}
+    XmlParser(XmlArena* arena, XmlNode* document, const char* text, XmlParseTrace* trace)
+        : arena_(arena), document_(document), at_(text), open_(document), trace_(trace) {}
 
     bool run();
 
@@ -63,10 +63,14 @@ private:
     // kept, to hold them to kMaxOpenElements.
     int openCount_ = 0;
     std::string attributeName_;
+    XmlParseTrace* trace_;
 };
 
 bool XmlParser::run() {
-    if (!*at_) return false;
+    if (!*at_) {
+        if (trace_) trace_->failedAt = at_;
+        return false;
+    }
     while (*at_) {
         if (isXmlSpace(*at_)) {
             ++at_;
@@ -89,7 +93,10 @@ bool XmlParser::run() {
         } else {
             step = Step::Fail;  // a "<" that the end of the text cuts off
         }
-        if (step == Step::Fail) return false;
+        if (step == Step::Fail) {
+            if (trace_) trace_->failedAt = at_;
+            return false;
+        }
         if (step == Step::Done) return true;
     }
     return true;  // elements may still be open
@@ -150,6 +157,7 @@ XmlParser::Step XmlParser::startTag() {
     const char* nameEnd = skipName(name);
     if (!*nameEnd) return Step::Fail;
 
+    if (trace_) trace_->elementStarts.push_back(at_);
     XmlNode* element = makeNode(XmlElement);
     if (open_ != document_) open_->kind = XmlElementWithChildren;
     if (!open_->childIndex) open_->childIndex = new (arena_->allocate(sizeof(XmlChildIndex))) XmlChildIndex(arena_);
@@ -236,8 +244,8 @@ XmlParser::Step XmlParser::text() {
 
 }  // namespace
 
-int xmlParse(XmlArena* arena, XmlNode* document, const char* text) {
+int xmlParse(XmlArena* arena, XmlNode* document, const char* text, XmlParseTrace* trace) {
     if (!arena || !document || !text) return 0;
-    XmlParser parser(arena, document, text);
+    XmlParser parser(arena, document, text, trace);
     return parser.run() ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 
 #include "config/command_resolution.h"
 #include "config/configuration.h"
+#include "config/composed_command.h"
 #include "support/configuration_loading.h"
 
 namespace {
@@ -19,27 +20,7 @@ protected:
     }
 };
 
-std::string expand(const char* command, const char* pattern, const char* subject) {
-    Regex regex;
-    EXPECT_EQ(regex.compile(pattern, RegexDelimited), 1);
-    CaptureSlots slots;
-    for (CaptureSpan& slot : slots) slot = CaptureSpan{-1, -1};
-    int count = kCaptureSlotCount;
-    EXPECT_EQ(regex.match(subject, slots, count), 1);
-    return ExpandPlaceholders(String(command), slots, subject).text();
-}
-
 }  // namespace
-
-TEST(Placeholders, DigitsDollarsAndSlotsThatTookNoPart) {
-    EXPECT_EQ(expand("gcc -c $0 -o $1.o", "/^(.*)\\.c$/i", "hello.c"), "gcc -c hello.c -o hello.o");
-    EXPECT_EQ(expand("$$1 cost $", "/^(.*)$/", "x"), "$1 cost $");
-    EXPECT_EQ(expand("$x$", "/^(.*)$/", "x"), "$x$");
-    EXPECT_EQ(expand("[$12]", "/^(a)(b)$/", "ab"), "[a2]");  // one digit only
-    EXPECT_EQ(expand("[$3]", "/^(a)(b)$/", "ab"), "[]");      // beyond the groups
-    EXPECT_EQ(expand("[$2]", "/^(a)|(b)$/", "a"), "[]");      // did not take part
-    EXPECT_EQ(expand("%PATH% $$$0", "/^.*$/", "q"), "%PATH% $q");
-}
 
 TEST_F(CommandResolution, EveryMatchingTypeContributesInFileOrder) {
     load("<tinker-config><parsers><p><error pattern='/^e/' file='' line=''/></p></parsers><types>"
@@ -51,14 +32,14 @@ TEST_F(CommandResolution, EveryMatchingTypeContributesInFileOrder) {
          "</types></tinker-config>");
     List<BuildCommand> commands;
     ASSERT_EQ(FindCommandsForFile(String("HELLO.C"), commands), 2);
-    EXPECT_STREQ(commands.at(0)->command.text(), "gcc -c HELLO.C -o HELLO.o");
+    EXPECT_EQ(composedCommand(*commands.at(0)), "gcc -c 'HELLO.C' -o 'HELLO'.o");
     EXPECT_STREQ(commands.at(1)->name.text(), "Lint");
     EXPECT_STREQ(commands.at(1)->parser.text(), "q");
 
     List<BuildCommand> both;
     ASSERT_EQ(FindCommandsForFile(String("hello.c"), both), 3);
     EXPECT_STREQ(both.at(0)->name.text(), "Compile");
-    EXPECT_STREQ(both.at(2)->command.text(), "any c");
+    EXPECT_EQ(composedCommand(*both.at(2)), "any 'c'");
 
     List<BuildCommand> none;
     EXPECT_EQ(FindCommandsForFile(String(""), none), 0);
@@ -73,7 +54,7 @@ TEST_F(CommandResolution, PrefixesResolveOnlyTheirOwnCommand) {
          "</types></tinker-config>");
     BuildCommand command;
     ASSERT_EQ(ResolvePrefixCommand("gcc", "hello.c", command), 1);
-    EXPECT_STREQ(command.command.text(), "gcc -c hello.c -o hello.o");
+    EXPECT_EQ(composedCommand(command), "gcc -c 'hello.c' -o 'hello'.o");
     EXPECT_STREQ(command.name.text(), "Compile");
     EXPECT_EQ(ResolvePrefixCommand("gcc", "", command), 0);  // the type does not accept it
     EXPECT_EQ(ResolvePrefixCommand("gcc", "hello.py", command), 0);

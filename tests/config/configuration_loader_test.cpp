@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/command_resolution.h"
+#include "config/composed_command.h"
 #include "config/configuration.h"
 #include "support/configuration_loading.h"
 
@@ -195,7 +196,7 @@ TEST_F(ConfigurationLoader, PrefixesAreListedInFileOrderAndTheLastOneWins) {
     EXPECT_STREQ(PrefixListForHost().text(), ":GCC:cl:cl");
     BuildCommand command;
     ASSERT_EQ(ResolvePrefixCommand("cl", "x", command), 1);
-    EXPECT_STREQ(command.command.text(), "third x");
+    EXPECT_EQ(composedCommand(command), "third 'x'");
 
     ASSERT_EQ(load(document(std::string(kParsers) +
                             "<types><filetype filename='/^(.*)$/'>"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/command_resolution.h"
+#include "config/composed_command.h"
 #include "config/configuration.h"
 #include "foundation/string_list.h"
 #include "regex/regex_needle_finder.h"
@@ -43,18 +44,35 @@ using Kinds = std::vector<std::string>;
 }  // namespace
 
 TEST_F(DefaultConfiguration, OffersItsParsersAndPrefixes) {
-    for (const char* parser : {"gcc", "msvc", "make", "python"}) {
+    for (const char* parser : {"gcc", "msvc", "make", "python", "cmake", "ninja", "rust", "go", "java", "tsc", "perl",
+                               "gfortran"}) {
         EXPECT_NE(configuration().parsers.find(parser), nullptr) << parser;
     }
-    EXPECT_STREQ(PrefixListForHost().text(), ":gcc:clang:cl:gpp:py");
+    EXPECT_STREQ(PrefixListForHost().text(), ":gcc:clang:cl:gpp:clangpp:gfortran:py:rustc:go:javac:tsc:perl");
     List<BuildCommand> commands;
     EXPECT_EQ(FindCommandsForFile(String("hello.c"), commands), 4);
-    EXPECT_STREQ(commands.at(0)->command.text(), "gcc -Wall -Wextra -c \"hello.c\" -o \"hello.o\"");
+    EXPECT_EQ(composedCommand(*commands.at(0)), "gcc -Wall -Wextra -c \"hello.c\" -o \"hello.o\"");
     List<BuildCommand> makefile;
     EXPECT_EQ(FindCommandsForFile(String("sub/Makefile"), makefile), 2);
     BuildCommand python;
     EXPECT_EQ(ResolvePrefixCommand("py", "tool.py", python), 1);
-    EXPECT_STREQ(python.command.text(), "python3 \"tool.py\"");
+    EXPECT_EQ(composedCommand(python), "python3 \"tool.py\"");
+    // A CMake project in a folder is configured and built there; in the current folder, here.
+    List<BuildCommand> cmake;
+    EXPECT_EQ(FindCommandsForFile(String("src/CMakeLists.txt"), cmake), 2);
+    EXPECT_EQ(composedCommand(*cmake.at(0)), "cmake -S \"src/.\" -B \"src/build\" && cmake --build \"src/build\"");
+    List<BuildCommand> here;
+    EXPECT_EQ(FindCommandsForFile(String("CMakeLists.txt"), here), 2);
+    EXPECT_EQ(composedCommand(*here.at(0)), "cmake -S \".\" -B \"build\" && cmake --build \"build\"");
+    // Each new kind of file finds its commands, and nothing else does.
+    const std::pair<const char*, int> kinds[] = {{"a.h", 2}, {"a.hpp", 2}, {"boot.S", 2}, {"rules.mk", 2},
+                                                 {"main.rs", 2}, {"Cargo.toml", 1}, {"main.go", 3}, {"Foo.java", 2},
+                                                 {"app.ts", 1}, {"x.pl", 2}, {"m.f90", 2}, {"build.ninja", 1},
+                                                 {"x.cpp", 4}, {"notes.txt", 0}, {"Makefile.txt", 0}};
+    for (const auto& kind : kinds) {
+        List<BuildCommand> found;
+        EXPECT_EQ(FindCommandsForFile(String(kind.first), found), kind.second) << kind.first;
+    }
 }
 
 TEST_F(DefaultConfiguration, GccAndClangOutput) {
@@ -92,7 +110,7 @@ TEST_F(DefaultConfiguration, PythonAndMsvcOutput) {
               (Kinds{"E /tmp/samples/pyproj/syntax.py:1:-1", "-", "-", "E :0:-1"}));
     EXPECT_EQ(classifySample("msvc", "msvc_cl.txt"),
               (Kinds{"-", "E hello.c:6:-1", "W hello.c:5:12", "E C:\\proj\\util.c:14:3", "E :0:-1", "W :0:-1",
-                     "E :0:-1"}));
+                     "E :0:-1", "E :0:-1", "W :0:-1", "E :0:-1"}));
 }
 
 namespace {
@@ -104,6 +122,17 @@ void storeSampleLines(StringList& lines, const std::string& loadedPath) {
     for (const auto& entry : std::filesystem::directory_iterator(std::string(TINKER_TEST_DATA_DIR) + "/output")) {
         std::ifstream file(entry.path());
         for (std::string line; std::getline(file, line);) samples.push_back(line);
+    }
+    // The toolchain corpus: its lines are the last field of each row.
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(std::string(TINKER_TEST_DATA_DIR) + "/toolchains/corpus")) {
+        if (entry.path().extension() != ".tsv") continue;
+        std::ifstream file(entry.path());
+        for (std::string row; std::getline(file, row);) {
+            size_t text = 0;
+            for (int tab = 0; tab < 4 && text != std::string::npos; ++tab) text = row.find('\t', text) + 1;
+            samples.push_back(row.substr(text));
+        }
     }
     // Literals the parsers look for at the very start of a line.
     samples.push_back("Exception: raised where its line starts");

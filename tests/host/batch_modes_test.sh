@@ -75,9 +75,22 @@ check "classify standard input by -" 0 "$("$TINKER" --classify gcc "$WORK/output
 rm "$WORK/stdin"
 check "unknown parser" 2 "" -- "$TINKER" --classify nosuch "$WORK/output.txt"
 stderr_has "unknown parser" "unknown parser 'nosuch'"
-stderr_has "unknown parser" "gcc, make, msvc, python"
+stderr_has "unknown parser" "cmake, gcc, gfortran, go, java, make, msvc, ninja, perl, python, rust, tsc"
 check "unreadable input" 2 "" -- "$TINKER" --classify gcc "$WORK/missing.txt"
 stderr_has "unreadable input" "cannot read $WORK/missing.txt"
+check "a folder as input" 2 "" -- "$TINKER" --classify gcc "$WORK"
+stderr_has "a folder as input" "cannot read $WORK: Is a directory"
+# A lone CR keeps what follows it, as in a build; a last line that a CR ends is dropped.
+printf 'progress 10%%\rx.c:1:2: error: e\r\nplain\r\r\nlast\r' > "$WORK/progress.txt"
+check "carriage returns as a build has them" 0 "E${TAB}x.c${TAB}1${TAB}2${TAB}x.c:1:2: error: e
+-${TAB}${TAB}0${TAB}-1${TAB}" -- "$TINKER" --classify gcc "$WORK/progress.txt"
+# Output that cannot be written is a failure, in every batch mode.
+check "classify into a full disk" 2 "" -- sh -c '"$0" --classify gcc "$1" > /dev/full' "$TINKER" "$WORK/output.txt"
+check "check-config into a full disk" 2 "" -- sh -c '"$0" --check-config > /dev/full' "$TINKER"
+check "match into a full disk" 2 "" -- sh -c '"$0" --match /a/ a > /dev/full' "$TINKER"
+mkfifo "$WORK/fifo.xml"
+check "check-config of a FIFO" 1 "$WORK/fifo.xml
+problem: the file cannot be read or is not well-formed XML" -- "$TINKER" --check-config "$WORK/fifo.xml"
 cat > "$WORK/own.xml" <<'XML'
 <tinker-config>
   <parsers><lint><warning pattern="/^LINT (\w+) (\d+)/" file="1" line="2"/></lint></parsers>
@@ -91,10 +104,10 @@ check "missing configuration" 2 "" -- "$TINKER" --config "$WORK/none.xml" --clas
 
 # --check-config: the shipped configuration is clean; a broken one lists every problem.
 check "shipped configuration" 0 "$BIN_DIR/tinker.xml
-parsers: 4 (gcc, make, msvc, python)
-file types: 4
-commands: 11
-prefixes: 5 (gcc, clang, cl, gpp, py)
+parsers: 12 (cmake, gcc, gfortran, go, java, make, msvc, ninja, perl, python, rust, tsc)
+file types: 16
+commands: 34
+prefixes: 12 (gcc, clang, cl, gpp, clangpp, gfortran, py, rustc, go, javac, tsc, perl)
 no problems" -- "$TINKER" --check-config
 cat > "$WORK/broken.xml" <<'XML'
 <tinker-config>
@@ -111,24 +124,55 @@ cat > "$WORK/broken.xml" <<'XML'
   </types>
 </tinker-config>
 XML
+# The plug-in's own messages first, then each problem at its place and why.
 check "broken configuration" 1 "$WORK/broken.xml
 problem: Invalid entry in parser bad: it is disabled
 problem: Invalid file name pattern: /[a-/
 problem: A command lacks its name or parser attribute
-problem: Command \"typo\" uses the parser \"goood\", which the configuration does not define
+problem: line 4, column 28: parser bad, error entry 1: the pattern /^(unclosed/ does not compile: a bracket or parenthesis is not closed or not opened (at its character 3), which disables the parser
+problem: line 7, column 26: file type 1 /[a-/: the pattern /[a-/ does not compile: a bracket or parenthesis is not closed or not opened (at its character 2), so the file type is ignored
+problem: line 9, column 7: file type 2 /\.c$/, command 1 \"no parser\": it has no parser= attribute and is ignored
+problem: line 10, column 36: file type 2 /\.c$/, command 2 \"typo\": the parser goood is not defined, so no line of its output is classified
 parsers: 1 (good)
 file types: 1
 commands: 1
 prefixes: 1 (ty)
-4 problem(s)" -- "$TINKER" --check-config "$WORK/broken.xml"
+7 problem(s)" -- "$TINKER" --check-config "$WORK/broken.xml"
+# What the loader ignores without a word is warned about; warnings alone still pass.
+cat > "$WORK/misspelt.xml" <<'XML'
+<tinker-config>
+  <parsers><p><error pattern="/^E/" file="" line=""/><eror pattern="/^X/" file="" line=""/></p></parsers>
+  <types><filetype filename="/x/"><command name="n" parser="p" prefx="a" prefix="Up">true</command></filetype></types>
+</tinker-config>
+XML
+check "unknown names and unreachable prefixes" 0 "$WORK/misspelt.xml
+warning: line 2, column 54: parser p: unknown element <eror> is ignored (an entry is <error> or <warning>)
+warning: line 3, column 64: file type 1 /x/, command 1 \"n\": unknown attribute prefx= is ignored (known: name, parser, prefix)
+warning: line 3, column 82: file type 1 /x/, command 1 \"n\": the prefix Up can never be reached, as typed prefixes are looked up in lower case; write it in lower case
+parsers: 1 (p)
+file types: 1
+commands: 1
+prefixes: 1 (Up)
+no problems, 3 warning(s)" -- "$TINKER" --check-config "$WORK/misspelt.xml"
 check "configuration given by --config" 1 "$("$TINKER" --check-config "$WORK/broken.xml")" -- \
     "$TINKER" --config "$WORK/broken.xml" --check-config
 printf '<tinker-config><parsers>' > "$WORK/cut.xml"
 check "not XML" 1 "$WORK/cut.xml
-problem: the file cannot be read or is not well-formed XML" -- "$TINKER" --check-config "$WORK/cut.xml"
+problem: line 1, column 25: the file is not well-formed XML: the text ends inside a tag, comment or element" -- \
+    "$TINKER" --check-config "$WORK/cut.xml"
+check "unreadable" 1 "$WORK/none.xml
+problem: the file cannot be read" -- "$TINKER" --check-config "$WORK/none.xml"
+printf '<tinker-confg><parsers><p/></parsers></tinker-confg>' > "$WORK/root.xml"
+check "misspelt root element" 1 "$WORK/root.xml
+problem: line 1, column 1: the root element is <tinker-confg>, not <tinker-config>: nothing in the file is read
+parsers: 0 ()
+file types: 0
+commands: 0
+prefixes: 0 ()
+1 problem(s)" -- "$TINKER" --check-config "$WORK/root.xml"
 printf '<tinker-config><types><filetype filename="/x/"/></types></tinker-config>' > "$WORK/noparsers.xml"
 check "no parsers section" 1 "$WORK/noparsers.xml
-problem: The parsers section is missing or empty
+problem: there is no <parsers> section with a parser in it: nothing is classified and the file types are not read
 parsers: 0 ()
 file types: 0
 commands: 0

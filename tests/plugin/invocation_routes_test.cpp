@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -137,6 +140,15 @@ TEST_F(InvocationRoutes, RepeatRunsInTheSavedWorkingDirectoryAndComesBack) {
     session().lastCommand.assign("");
     openFromPluginsMenu(1);
     EXPECT_EQ(platform.commandsRun.size(), 3u);
+
+    // The build's folder is gone: the repeat says so and runs nothing, here or anywhere.
+    openCommandLine("make:a.c");
+    std::filesystem::remove(directory.path("second"));
+    enterDirectory("third");
+    openFromPluginsMenu(1);
+    EXPECT_EQ(platform.commandsRun.size(), 4u);
+    EXPECT_EQ(host.messageBoxTexts(), (Lines{"Cannot enter the build's folder " + directory.path("second") + ": nothing was run"}));
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("third")));
 }
 
 TEST_F(InvocationRoutes, BuildingTheEditedFileRunsInItsFolder) {
@@ -197,6 +209,23 @@ TEST_F(InvocationRoutes, SavingTheOutput) {
     host.inputAnswers.push_back(directory.path("missing/dir/out.log"));
     openFromPluginsMenu(4);
     EXPECT_EQ(host.messageBoxTexts(), (Lines{host.message(20)}));
+
+    // Writes that fail are reported, whether the disk is full or a size limit is reached.
+    host.inputAnswers.push_back("/dev/full");
+    openFromPluginsMenu(4);
+    EXPECT_EQ(host.messageBoxTexts().size(), 2u);
+    pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);  // as the terminal host has it
+        rlimit limit{10, 10};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        host.inputAnswers.push_back(directory.path("limited.log"));
+        openFromPluginsMenu(4);
+        _exit(host.messageBoxTexts().size() == 3 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 class LoadingOutput : public InvocationRoutes {

@@ -2,10 +2,12 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -53,6 +55,18 @@ TEST_F(HostileOutput, ABuildEndsWithItsOutputEvenWhileTheChildRunsOn) {
     kill(child, SIGKILL);
 }
 
+// The build presses Ctrl+C itself, twice, as a user would at a build that ignores it: the
+// second press stops the whole build, the sleep that holds the output open included.
+TEST_F(HostileOutput, ASecondCtrlCStopsABuildThatIgnoresTheFirst) {
+    std::string press = "kill -INT " + std::to_string(getpid());
+    build("trap '' INT TERM; printf 'started\\n'; " + press + "; sleep 1; printf 'ignored\\n'; " + press +
+          "; exec sleep 100000");
+    EXPECT_EQ(outputLines(), (Lines{"started", "ignored"}));
+    struct sigaction after {};
+    sigaction(SIGINT, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, SIG_DFL);  // ours again once the build is over
+}
+
 TEST_F(HostileOutput, NoChildProcessOutlivesABuildAsAZombie) {
     build("printf 'done\\n'");
     build("sh -c 'sleep 0.2' & printf 'left a grandchild\\n'");
@@ -78,14 +92,21 @@ TEST_F(HostileOutput, ACatastrophicPatternCannotFreezeTheBuild) {
                 "<error pattern='/(a+)+$/' file='' line=''/>"
                 "<warning pattern='/^w/' file='' line=''/>"
                 "</sh></parsers><types><filetype filename='/^(.*)\\.c$/'>"
-                "<command name='Run' parser='sh'>printf 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\\naaa\\nwarn\\n'</command>"
+                "<command name='Run' parser='sh'>printf 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\\naaa\\nwarn\\n'; "
+                "for i in 1 2 3 4 5 6; do printf 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\\n'; done; printf 'aaa\\n'</command>"
                 "</filetype></types></tinker-config>");
     startPlugin();
     openCommandLine("make:a.c");
-    EXPECT_EQ(outputMatches(), (Lines{"-", "E :0:-1", "W :0:-1"}));
+    // The third line that exhausts the budget turns the pattern off for the rest of the build,
+    // with one message; the other patterns go on.
+    EXPECT_EQ(outputMatches(), (Lines{"-", "E :0:-1", "W :0:-1", "-", "-", "-", "-", "-", "-", "-"}));
+    EXPECT_EQ(messageTexts(), (Lines{"Pattern sh: /(a+)+$/ took too long too often: it is off for the rest of this output"}));
+    openCommandLine("make:a.c");  // a new build: a new allowance
+    EXPECT_EQ(outputMatches().at(1), "E :0:-1");
+    EXPECT_EQ(messageTexts().size(), 2u);
 }
 
-TEST_F(HostileOutput, AHugeLogWithoutLineEndsLoadsInBoundedPieces) {
+TEST_F(HostileOutput, AHugeLogWithoutLineEndsLoadsInBoundedPiecesAndSavesBackWhole) {
     writeConfig(configWithCommand("true"));
     startPlugin();
     std::string log = directory.path("huge.log");
@@ -93,7 +114,7 @@ TEST_F(HostileOutput, AHugeLogWithoutLineEndsLoadsInBoundedPieces) {
         std::ofstream file(log, std::ios::binary);
         std::string block(1 << 20, 'x');
         for (int i = 0; i < 200; ++i) file << block;
-        file << "\nA.c:1:2: error: the end\n";
+        file << "\nA.c:1:2: error: the end\n" << block << "\n\nno line end";
     }
     std::filesystem::current_path(directory.root());
     host.panelItems = {"huge.log"};
@@ -106,9 +127,42 @@ TEST_F(HostileOutput, AHugeLogWithoutLineEndsLoadsInBoundedPieces) {
         total += length;
         longest = std::max(longest, length);
     }
-    EXPECT_EQ(total, 200u * (1 << 20) + 23);
+    EXPECT_EQ(total, 201u * (1 << 20) + 23 + 11);
     EXPECT_LT(longest, static_cast<size_t>(1 << 20));
-    EXPECT_EQ(outputMatches().back(), "E A.c:1:2");
+    EXPECT_EQ(outputMatches().at(201), "E A.c:1:2");
+
+    host.inputAnswers.push_back(directory.path("saved.log"));
+    openFromPluginsMenu(4);
+    EXPECT_EQ(std::system(("cmp -s " + log + " " + directory.path("saved.log")).c_str()), 0);
+    EXPECT_TRUE(host.messageBoxes.empty());
+}
+
+// Reading a FIFO waits for a writer and reading a terminal waits for input: neither is opened
+// as a log, a configuration or a source file, and the host never hangs on one.
+TEST_F(HostileOutput, OnlyRegularFilesAreOpened) {
+    std::filesystem::current_path(directory.root());
+    ASSERT_EQ(mkfifo(directory.path("fifo.log").c_str(), 0600), 0);
+    build("printf 'fifo.log:1:1: error: a FIFO\\n/dev/tty:1:1: error: a terminal\\n.:1:1: error: a folder\\n'");
+    for (int line = 0; line < 3; ++line) {
+        platform.keys.clear();
+        for (int down = 0; down < line; ++down) platform.pressKey(VK_DOWN);
+        platform.pressKey(VK_RETURN);
+        openFromPluginsMenu(0);
+    }
+    EXPECT_TRUE(host.editorOpens.empty());
+    EXPECT_EQ(messageTexts(), (Lines{"Not a regular file, not opened: " + directory.path("fifo.log"),
+                                     "Not a regular file, not opened: /dev/tty",
+                                     "Not a regular file, not opened: " + directory.path(".")}));
+
+    host.panelItems = {"fifo.log"};
+    openFromPluginsMenu(3);
+    EXPECT_EQ(messageTexts().back(), host.message(14));
+
+    std::filesystem::remove(configPath());
+    ASSERT_EQ(mkfifo(configPath().c_str(), 0600), 0);
+    touchConfig();
+    openCommandLine("make:a.c");
+    EXPECT_EQ(messageTexts().back(), "Failed to load config!");
 }
 
 #if !defined(__SANITIZE_ADDRESS__)

@@ -99,6 +99,41 @@ bool programOnPath(const char* program) {
     }
 }
 
+// The process group of the running build, and the Ctrl+C presses since it started. The build
+// has a group of its own, so a build that ignores Ctrl+C can still be stopped: the first press
+// is passed on as SIGINT, every further one kills the whole group.
+volatile sig_atomic_t buildGroup = 0;
+volatile sig_atomic_t interruptPresses = 0;
+
+void onInterruptDuringBuild(int) {
+    int saved = errno;
+    if (buildGroup > 0) kill(-buildGroup, ++interruptPresses == 1 ? SIGINT : SIGKILL);
+    errno = saved;
+}
+
+// Ctrl+C goes to the build while the object lives; the host's own handling comes back after.
+class BuildInterruptForwarding {
+public:
+    explicit BuildInterruptForwarding(pid_t group) {
+        interruptPresses = 0;
+        buildGroup = group;
+        struct sigaction forwarding {};
+        forwarding.sa_handler = onInterruptDuringBuild;
+        sigemptyset(&forwarding.sa_mask);
+        forwarding.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &forwarding, &previous_);
+    }
+    ~BuildInterruptForwarding() {
+        sigaction(SIGINT, &previous_, nullptr);
+        buildGroup = 0;
+    }
+    BuildInterruptForwarding(const BuildInterruptForwarding&) = delete;
+    BuildInterruptForwarding& operator=(const BuildInterruptForwarding&) = delete;
+
+private:
+    struct sigaction previous_ {};
+};
+
 }  // namespace
 
 PosixPlatform::~PosixPlatform() { closeConsole(); }
@@ -123,7 +158,9 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
     pid_t middle = fork();
     if (middle == 0) {
         // The middle process only starts the shell and leaves, so the shell is reparented and
-        // reaped by the system whenever it ends, even long after the output closed.
+        // reaped by the system whenever it ends, even long after the output closed. Its pid
+        // names the build's process group, which lives on in the shell and its children.
+        setpgid(0, 0);
         pid_t shell = fork();
         if (shell == 0) {
             dup2(output[1], 1);
@@ -132,6 +169,7 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
             if (nothing >= 0) dup2(nothing, 0);
             signal(SIGPIPE, SIG_DFL);
             signal(SIGINT, SIG_DFL);
+            signal(SIGXFSZ, SIG_DFL);  // the host ignores it; the build must not inherit that
             execl("/bin/sh", "sh", "-c", commandLine, static_cast<char*>(nullptr));
         }
         if (shell > 0) _exit(0);
@@ -148,6 +186,8 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
         close(startReport[0]);
         return RunStartFailed;
     }
+    setpgid(middle, middle);  // whichever of the two runs first makes the group
+    BuildInterruptForwarding forwarding(middle);
     waitRetrying(middle);
     int startError = 0;
     ssize_t reported = readRetrying(startReport[0], &startError, sizeof startError);
@@ -202,16 +242,11 @@ String PosixPlatform::expandEnvironment(const char* text) {
 }
 
 uint64_t PosixPlatform::fileLastWriteTime(const char* path) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
+    // Looked at, not opened: opening a FIFO would wait for a writer.
     struct stat status;
-    uint64_t time = 0;
-    if (fstat(fd, &status) == 0) {
-        time = static_cast<uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
-               static_cast<uint64_t>(status.st_mtim.tv_nsec) + 1;
-    }
-    close(fd);
-    return time;
+    if (stat(path, &status) != 0) return 0;
+    return static_cast<uint64_t>(status.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(status.st_mtim.tv_nsec) +
+           1;
 }
 
 String PosixPlatform::currentDirectory() {

@@ -11,6 +11,7 @@ public:
     int runCommand(const char* commandLine, OutputSink& sink) override;
     bool outputWaiting() override;
     String expandEnvironment(const char* text) override;
+    CommandSyntax commandSyntax() override { return CommandSyntax::PosixShell; }
 
     uint64_t fileLastWriteTime(const char* path) override;
     String currentDirectory() override;

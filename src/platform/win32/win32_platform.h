@@ -14,6 +14,7 @@ public:
     int runCommand(const char* commandLine, OutputSink& sink) override;
     bool outputWaiting() override;
     String expandEnvironment(const char* text) override;
+    CommandSyntax commandSyntax() override { return CommandSyntax::WindowsArguments; }
 
     uint64_t fileLastWriteTime(const char* path) override;
     String currentDirectory() override;
