@@ -56,8 +56,9 @@ void repeatLastBuild() {
     BuildSession& state = session();
     state.logFile.assign("");
     savedDirectory = platform().currentDirectory();
-    // Run anywhere else, the build would act on the wrong files.
-    if (!platform().setCurrentDirectory(state.workingDirectory.text())) {
+    // Run anywhere else, the build would act on the wrong files. Before any build there is no
+    // folder: the build then reports that it has nothing to start.
+    if (!state.workingDirectory.empty() && !platform().setCurrentDirectory(state.workingDirectory.text())) {
         savedDirectory.assign("");
         ShowMessage(formatMessage(hostMessage(MsgBuildFolderMissing), state.workingDirectory.text()).text());
         return;
