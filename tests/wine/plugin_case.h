@@ -29,6 +29,7 @@ public:
     PluginCase& operator=(const PluginCase&) = delete;
 
     bool loaded() const { return module_ != nullptr; }
+    HMODULE module() const { return module_; }
     std::string path(const std::string& relative) const;  // under the case's folder
     std::string write(const std::string& relative, const std::string& bytes) const;
     std::string pluginDirectory() const { return path("plugin\\"); }
