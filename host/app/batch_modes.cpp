@@ -14,6 +14,7 @@
 #include "config/configuration.h"
 #include "config/configuration_check.h"
 #include "far/host_services.h"
+#include "foundation/regular_file.h"
 #include "regex/regex.h"
 #include "services/language_file.h"
 #include "windows/help_file.h"
@@ -80,7 +81,7 @@ bool storedLine(const char* bytes, size_t length, std::string& line) {
 }
 
 bool readConfigurationText(const std::string& path, std::string& text) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenRegularFileForReading(path.c_str());
     if (!file) return false;
     char chunk[16384];
     for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, got);
@@ -163,8 +164,9 @@ int checkConfiguration(const std::string& configFile, const std::string& languag
         std::string text;
         bool readable = readConfigurationText(configFile, text);
         std::vector<ConfigurationFinding> findings = CheckConfigurationText(text.c_str());
-        std::fprintf(out, "problem: %s\n",
-                     readable && !findings.empty() ? findingText(findings.front()).c_str() : "the file cannot be read");
+        const char* unreadable = KindOfPath(configFile.c_str()) == PathKind::Other ? "not a regular file"
+                                                                                     : "the file cannot be read";
+        std::fprintf(out, "problem: %s\n", readable && !findings.empty() ? findingText(findings.front()).c_str() : unreadable);
         return 1;
     }
     ProblemCollector collector;

@@ -73,26 +73,23 @@ int TerminalHost::run(const HostOptions& options) {
     display_.reset(new Display(size.width, size.height, terminalTakesUtf8(), terminal_));
     if (const char* log = std::getenv("TINKER_WRITE_LOG")) display_->recordWritesTo(std::fopen(log, "w"));
     display_->startFlushTimer();
-    ui_.reset(new UiContext{*display_, keys_, [this] { return applyResize(); },
-                            [this](const std::string& topic) { services_->showHelp("", topic, 0); }});
-    services_.reset(new HostServices(*ui_, windows_, panel_));
+    ui_.reset(new UiContext{*display_, keys_});
+    services_.reset(new HostServices(*ui_, windows_, panel_, *this));
     if (!services_->setModule(options.modulePath)) {
         terminal_.restore();
         std::fprintf(stderr, "tinker: the module path is longer than the host interface allows (%d bytes)\n", NM - 1);
         return 2;
     }
-    services_->drawCurrentWindow = [this] { drawWindow(); };
-    services_->runModalViewer = [this](int position) { runViewerModally(position); };
 
     panel_.read(currentDirectory());
-    drawWindow();
+    drawCurrentWindow();
     display_->flush();
     module_.start(services_->startupInfo());
     module_.describe();
     if (!options.initialCommand.empty()) execute(options.initialCommand);
 
     while (!quit_) {
-        drawWindow();
+        drawCurrentWindow();
         KeyEvent key;
         KeyWait wait = waitForKey(*ui_, key);
         if (wait == KeyWait::Ended) break;
@@ -107,15 +104,7 @@ int TerminalHost::run(const HostOptions& options) {
     return 0;
 }
 
-bool TerminalHost::applyResize() {
-    if (!terminal_.takeResize()) return false;
-    ConsoleSize size = terminal_.size();
-    display_->resize(size.width, size.height);
-    display_->invalidate();
-    return true;
-}
-
-void TerminalHost::drawWindow() {
+void TerminalHost::drawCurrentWindow() {
     int width = display_->width();
     int height = display_->height();
     if (Viewer* viewer = windows_.currentViewer()) {
@@ -210,7 +199,7 @@ void TerminalHost::handleViewerKey(const KeyEvent& key) {
     if (Viewer* viewer = windows_.currentViewer()) viewer->handleKey(key, services_->viewerRows());
 }
 
-void TerminalHost::runViewerModally(int position) {
+void TerminalHost::runModalViewer(int position) {
     Viewer* viewer = windows_.viewerAt(position);
     if (!viewer) return;
     std::string path = viewer->path();
@@ -218,7 +207,7 @@ void TerminalHost::runViewerModally(int position) {
         int now = windows_.find(path);
         if (now < 0) return;
         windows_.makeCurrent(now);
-        drawWindow();
+        drawCurrentWindow();
         KeyEvent key;
         KeyWait wait = waitForKey(*ui_, key);
         if (wait == KeyWait::Ended) return;
@@ -233,6 +222,9 @@ void TerminalHost::execute(const std::string& text) {
     history_.push_back(line);
     historyPosition_ = static_cast<int>(history_.size());
 
+    // The plug-in's prefixes follow its configuration, which may have changed since it was
+    // last asked.
+    module_.describe();
     std::string passed;
     if (module_.routeCommandLine(line, passed)) {
         callPlugin(OPEN_COMMANDLINE, reinterpret_cast<INT_PTR>(passed.c_str()));
@@ -246,7 +238,7 @@ void TerminalHost::execute(const std::string& text) {
 }
 
 void TerminalHost::callPlugin(int openFrom, INT_PTR item) {
-    drawWindow();
+    drawCurrentWindow();
     // The plug-in draws over our screen and hides the cursor itself while it works.
     display_->setCursor(CursorState{});
     display_->flush();
@@ -405,6 +397,10 @@ void TerminalHost::withTerminalReleased(bool waitForKey, const std::string& mess
         terminal_.write("\r\n");
     }
     terminal_.enterHostMode();
-    applyResize();
+    // A resize while the terminal was away has been taken by the wait above: the size is read
+    // again whatever happened.
+    terminal_.takeResize();
+    ConsoleSize size = terminal_.size();
+    display_->resize(size.width, size.height);
     display_->resume();
 }

@@ -20,20 +20,21 @@ struct HostOptions {
 
 // `tinker` on the terminal: a file panel with a command line and a key bar, viewers, and the
 // plug-in module behind the command-line prefixes and the plug-ins menus.
-class TerminalHost {
+class TerminalHost : private WindowOwner {
 public:
     TerminalHost();
     ~TerminalHost();
+    TerminalHost(const TerminalHost&) = delete;
+    TerminalHost& operator=(const TerminalHost&) = delete;
     // Runs until F10; the process exit code.
     int run(const HostOptions& options);
 
 private:
-    bool applyResize();
-    void drawWindow();
+    void drawCurrentWindow() override;
+    void runModalViewer(int position) override;
     void drawPanelScreen(int width, int height);
     void handlePanelKey(const KeyEvent& key);
     void handleViewerKey(const KeyEvent& key);
-    void runViewerModally(int position);
 
     void execute(const std::string& line);
     void callPlugin(int openFrom, INT_PTR item);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "services/environment_expansion.h"
 #include "widgets/input_box.h"
 #include "widgets/menu.h"
 #include "widgets/message_box.h"
@@ -75,8 +76,8 @@ BOOL WINAPI serviceShowHelp(const char* moduleName, const char* topic, DWORD fla
 
 }  // namespace
 
-HostServices::HostServices(UiContext& ui, WindowList& windows, Panel& panel)
-    : ui_(ui), windows_(windows), panel_(panel) {
+HostServices::HostServices(UiContext& ui, WindowList& windows, Panel& panel, WindowOwner& owner)
+    : ui_(ui), windows_(windows), panel_(panel), owner_(owner) {
     activeServices = this;
 }
 
@@ -116,10 +117,6 @@ PluginStartupInfo HostServices::startupInfo() const {
     info.AdvControl = serviceAdvControl;
     info.InputBox = serviceInputBox;
     return info;
-}
-
-void HostServices::redrawCurrentWindow() {
-    if (drawCurrentWindow) drawCurrentWindow();
 }
 
 int HostServices::viewerRows() { return std::max(ui_.display.height() - 2, 1); }
@@ -191,7 +188,12 @@ int HostServices::menu(int x, int y, int maxHeight, DWORD flags, const char* tit
         entry.separator = items[i].Separator != 0;
         request.entries.push_back(entry);
     }
-    MenuResult result = runMenu(ui_, request);
+    Menu shown(ui_, request);
+    MenuResult result = shown.run();
+    while (result.helpAsked) {
+        showHelp("", request.helpTopic, 0);
+        result = shown.run();
+    }
     if (breakCode) *breakCode = result.breakCode;
     return result.index;
 }
@@ -206,8 +208,15 @@ int HostServices::inputBox(const char* title, const char* prompt, const char* in
     request.helpTopic = helpTopic ? helpTopic : "";
     request.maxLength = length - 1;
     request.flags = flags;
-    std::string answer;
-    if (!runInputBox(ui_, request, answer)) return 0;
+    InputBox box(ui_, request);
+    InputResult result = box.run();
+    while (result == InputResult::HelpAsked) {
+        showHelp("", request.helpTopic, 0);
+        result = box.run();
+    }
+    if (result != InputResult::Confirmed) return 0;
+    std::string answer = box.text();
+    if (flags & FIB_EXPANDENV) answer = expandEnvironmentReferences(answer);
     size_t copied = std::min(answer.size(), static_cast<size_t>(length - 1));
     std::memcpy(destination, answer.data(), copied);
     destination[copied] = 0;
@@ -233,7 +242,7 @@ int HostServices::editorControl(int command, void* parameter) {
             viewer->applyPosition(*static_cast<EditorSetPosition*>(parameter), ui_.display.width(), viewerRows());
             return 1;
         case ECTL_REDRAW:
-            redrawCurrentWindow();
+            owner_.drawCurrentWindow();
             ui_.display.requestFlush();
             return 1;
         case ECTL_SAVEFILE: {
@@ -261,7 +270,7 @@ INT_PTR HostServices::advancedControl(int command, void* parameter) {
         case ACTL_SETCURRENTWINDOW:
             return windows_.requestSwitch(static_cast<int>(reinterpret_cast<INT_PTR>(parameter))) ? 1 : 0;
         case ACTL_COMMIT:
-            if (windows_.commit()) redrawCurrentWindow();
+            if (windows_.commit()) owner_.drawCurrentWindow();
             return 1;
         default:
             return 0;
@@ -279,15 +288,15 @@ int HostServices::editor(const char* path, DWORD flags, int startLine, int start
         runMessageBox(ui_, {"Editor", std::string("Cannot open ") + path, error, "Ok"}, 1);
         return EEC_OPEN_ERROR;
     }
-    redrawCurrentWindow();
-    if (!(flags & EF_NONMODAL) && runModalViewer) runModalViewer(position);
+    owner_.drawCurrentWindow();
+    if (!(flags & EF_NONMODAL)) owner_.runModalViewer(position);
     return EEC_NOT_MODIFIED;
 }
 
 void HostServices::text(int x, int y, int color, const char* text) {
     if (!text) {
         // The end of a drawing pass.
-        if (ui_.applyResize) ui_.applyResize();
+        applyPendingResize(ui_);
         ui_.display.requestFlush();
         return;
     }
@@ -302,7 +311,7 @@ HANDLE HostServices::saveScreen(int x1, int y1, int x2, int y2) {
 
 void HostServices::restoreScreen(HANDLE screen) {
     if (!screen) {
-        redrawCurrentWindow();
+        owner_.drawCurrentWindow();
         ui_.display.requestFlush();
         return;
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -8,6 +7,7 @@
 
 #include "far/plugin_api.h"
 #include "services/language_file.h"
+#include "services/window_owner.h"
 #include "widgets/ui_context.h"
 #include "windows/help_file.h"
 #include "windows/panel.h"
@@ -20,7 +20,7 @@ class HostServices {
 public:
     static const INT_PTR kModuleNumber = 1;
 
-    HostServices(UiContext& ui, WindowList& windows, Panel& panel);
+    HostServices(UiContext& ui, WindowList& windows, Panel& panel, WindowOwner& owner);
     ~HostServices();
     HostServices(const HostServices&) = delete;
     HostServices& operator=(const HostServices&) = delete;
@@ -31,11 +31,6 @@ public:
     // False when the path does not fit the interface's ModuleName.
     bool setModule(const std::string& modulePath);
     PluginStartupInfo startupInfo() const;
-
-    // Draws the current window (panel or viewer) into the screen; the terminal host sets it.
-    std::function<void()> drawCurrentWindow;
-    // Runs a viewer as a modal window until it is closed (Editor without EF_NONMODAL).
-    std::function<void(int position)> runModalViewer;
 
     // Opens a viewer on the file at a 0-based line and position, or makes the one already
     // showing it current and moves it there; the window's position, -1 when it cannot be read.
@@ -64,11 +59,10 @@ public:
     void releaseSavedScreens();
 
 private:
-    void redrawCurrentWindow();
-
     UiContext& ui_;
     WindowList& windows_;
     Panel& panel_;
+    WindowOwner& owner_;
     std::string modulePath_;
     std::string moduleDirectory_;
     LanguageFile language_;

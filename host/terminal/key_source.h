@@ -10,4 +10,9 @@ public:
     virtual bool readKey(KeyEvent& event) = 0;
     // No more keys will ever come.
     virtual bool ended() const { return false; }
+    // True once for every resize since the last call, with the new size.
+    virtual bool takeResize(ConsoleSize& size) {
+        (void)size;
+        return false;
+    }
 };

@@ -169,6 +169,12 @@ bool TerminalKeySource::readKey(KeyEvent& event) {
     return readTerminalKey(*this, event);
 }
 
+bool TerminalKeySource::takeResize(ConsoleSize& size) {
+    if (!terminal_.takeResize()) return false;
+    size = terminal_.size();
+    return true;
+}
+
 int TerminalKeySource::readByte(int timeoutMilliseconds) {
     // Only the wait for a key's first byte gives way to a resize; the rest of an escape
     // sequence is read whole.

@@ -56,6 +56,7 @@ public:
     explicit TerminalKeySource(Terminal& terminal) : terminal_(terminal) {}
     bool readKey(KeyEvent& event) override;
     bool ended() const override { return ended_; }
+    bool takeResize(ConsoleSize& size) override;
 
 private:
     int readByte(int timeoutMilliseconds) override;

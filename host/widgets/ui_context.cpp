@@ -10,8 +10,16 @@ KeyWait waitForKey(UiContext& ui, KeyEvent& key) {
             continue;
         }
         if (ui.keys.ended()) return KeyWait::Ended;
-        if (ui.applyResize && ui.applyResize()) return KeyWait::Resized;
+        if (applyPendingResize(ui)) return KeyWait::Resized;
     }
+}
+
+bool applyPendingResize(UiContext& ui) {
+    ConsoleSize size;
+    if (!ui.keys.takeResize(size)) return false;
+    ui.display.resize(size.width, size.height);
+    ui.display.invalidate();
+    return true;
 }
 
 bool isControlPressed(const KeyEvent& key) { return key.controlState & (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED); }

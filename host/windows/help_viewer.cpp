@@ -5,6 +5,7 @@
 
 #include "far/win_types.h"
 #include "widgets/frame.h"
+#include "windows/help_layout.h"
 
 namespace {
 
@@ -14,13 +15,6 @@ const uint8_t kLinkColor = 0x3E;
 const uint8_t kSelectedLinkColor = 0x0E;
 const int kPreferredWidth = 80;
 
-struct LinkPlace {
-    int line = 0;
-    int column = 0;
-    std::string text;
-    std::string target;
-};
-
 std::string plainTitle(const HelpTopic& topic) {
     std::string title;
     for (const HelpSegment& segment : parseHelpLine(topic.title.empty() ? topic.name : topic.title[0])) {
@@ -28,20 +22,6 @@ std::string plainTitle(const HelpTopic& topic) {
     }
     size_t first = title.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : title.substr(first);
-}
-
-std::vector<LinkPlace> linksOf(const HelpTopic& topic) {
-    std::vector<LinkPlace> links;
-    for (size_t line = 0; line < topic.lines.size(); ++line) {
-        int column = 0;
-        for (const HelpSegment& segment : parseHelpLine(topic.lines[line])) {
-            if (segment.kind == HelpSegment::Link) {
-                links.push_back(LinkPlace{static_cast<int>(line), column, segment.text, segment.target});
-            }
-            column += static_cast<int>(segment.text.size());
-        }
-    }
-    return links;
 }
 
 class HelpWindow {
@@ -72,35 +52,45 @@ private:
         const HelpTopic* topic = file_.find(name);
         if (!topic) return false;
         topic_ = topic;
-        links_ = linksOf(*topic);
+        layout_ = HelpLayout();
+        layoutWidth_ = -1;
         top_ = 0;
-        link_ = links_.empty() ? -1 : 0;
+        link_ = -1;
         return true;
     }
 
     int rows() const { return std::max(ui_.display.height() - 4, 1); }
 
-    void draw() {
+    // The box is as wide as the topic's widest line needs, within the screen.
+    Box box() const {
         int screenWidth = ui_.display.width();
-        Box box = placeBox(screenWidth, ui_.display.height(), std::min(kPreferredWidth, screenWidth), ui_.display.height() - 2);
-        drawFrame(ui_.display, box, kTextColor, true, plainTitle(*topic_));
-        int inner = box.width - 4;
-        int visible = box.height - 2;
-        top_ = std::max(std::min(top_, static_cast<int>(topic_->lines.size()) - visible), 0);
-        for (int row = 0; row < visible && top_ + row < static_cast<int>(topic_->lines.size()); ++row) {
-            int column = 0;
-            int y = box.y + 1 + row;
-            for (const HelpSegment& segment : parseHelpLine(topic_->lines[top_ + row])) {
-                uint8_t color = segment.kind == HelpSegment::Highlight ? kHighlightColor
-                                : segment.kind == HelpSegment::Link    ? kLinkColor
-                                                                       : kTextColor;
-                if (segment.kind == HelpSegment::Link && link_ >= 0 && links_[link_].line == top_ + row &&
-                    links_[link_].column == column) {
-                    color = kSelectedLinkColor;
-                }
-                ui_.display.text(box.x + 2 + column, y, color, fitText(segment.text, inner - column));
-                column += static_cast<int>(segment.text.size());
-                if (column >= inner) break;
+        int width = std::min(std::max(kPreferredWidth, widestHelpLine(*topic_) + 4), screenWidth);
+        return placeBox(screenWidth, ui_.display.height(), width, ui_.display.height() - 2);
+    }
+
+    // Lays the topic out again when the room for it changed.
+    void layOut(int width) {
+        if (width == layoutWidth_) return;
+        layout_ = layOutHelpTopic(*topic_, width);
+        layoutWidth_ = width;
+        if (link_ < 0 || link_ >= static_cast<int>(layout_.links.size())) link_ = layout_.links.empty() ? -1 : 0;
+    }
+
+    void draw() {
+        Box frame = box();
+        drawFrame(ui_.display, frame, kTextColor, true, plainTitle(*topic_));
+        layOut(frame.width - 4);
+        int visible = frame.height - 2;
+        int rowCount = static_cast<int>(layout_.rows.size());
+        top_ = std::max(std::min(top_, rowCount - visible), 0);
+        for (int row = 0; row < visible && top_ + row < rowCount; ++row) {
+            int y = frame.y + 1 + row;
+            for (const HelpPiece& piece : layout_.rows[top_ + row]) {
+                uint8_t color = piece.kind == HelpSegment::Highlight ? kHighlightColor
+                                : piece.kind == HelpSegment::Link    ? kLinkColor
+                                                                     : kTextColor;
+                if (piece.link >= 0 && piece.link == link_) color = kSelectedLinkColor;
+                ui_.display.text(frame.x + 2 + piece.column, y, color, piece.text);
             }
         }
         ui_.display.setCursor(CursorState{});
@@ -108,13 +98,13 @@ private:
 
     void showSelectedLink() {
         if (link_ < 0) return;
-        int line = links_[link_].line;
+        int line = layout_.links[link_].row;
         if (line < top_) top_ = line;
         if (line >= top_ + rows()) top_ = line - rows() + 1;
     }
 
     bool handleKey(const KeyEvent& key) {
-        int count = static_cast<int>(links_.size());
+        int count = static_cast<int>(layout_.links.size());
         switch (key.virtualKey) {
             case VK_ESCAPE:
             case VK_F10:
@@ -124,7 +114,7 @@ private:
             case VK_PRIOR: top_ -= rows(); break;
             case VK_NEXT: top_ += rows(); break;
             case VK_HOME: top_ = 0; break;
-            case VK_END: top_ = static_cast<int>(topic_->lines.size()); break;
+            case VK_END: top_ = static_cast<int>(layout_.rows.size()); break;
             case VK_TAB:
                 if (count > 0) link_ = (link_ + (isShiftPressed(key) ? count - 1 : 1)) % count;
                 showSelectedLink();
@@ -132,7 +122,7 @@ private:
             case VK_RETURN:
                 if (link_ >= 0) {
                     std::string from = topic_->name;
-                    if (open(links_[link_].target)) history_.push_back(from);
+                    if (open(layout_.links[link_].target)) history_.push_back(from);
                 }
                 break;
             case VK_BACK:
@@ -151,7 +141,8 @@ private:
     UiContext& ui_;
     const HelpFile& file_;
     const HelpTopic* topic_ = nullptr;
-    std::vector<LinkPlace> links_;
+    HelpLayout layout_;
+    int layoutWidth_ = -1;
     std::vector<std::string> history_;
     int top_ = 0;
     int link_ = -1;

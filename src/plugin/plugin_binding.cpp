@@ -42,13 +42,15 @@ public:
     }
 };
 
-// A changed (or vanished) configuration file is loaded again; false when that failed.
-bool refreshConfiguration() {
+// A changed (or vanished) configuration file is loaded again; false when that failed. Only an
+// invocation reports a failed load: the host asks for the prefixes at any time, and the next
+// invocation tries again and says why it cannot go on.
+bool refreshConfiguration(bool reportLoadFailure) {
     uint64_t time = platform().fileLastWriteTime(configFile.text());
     if (time == configFileTime) return true;
     FreeConfiguration();
     if (!xmlLoadFile(configFile.text())) {
-        ShowMessage(kReloadFailedText);
+        if (reportLoadFailure) ShowMessage(kReloadFailedText);
         return false;
     }
     MessageBoxReporter reporter;
@@ -91,6 +93,9 @@ const char* announcedCommandPrefix() {
 }
 
 void pluginDescribe(PluginInfo& info) {
+    // The prefixes announced are those of the file as it is now, so that one added while the
+    // host runs is routed to the plug-in at once.
+    refreshConfiguration(false);
     info.StructSize = sizeof(PluginInfo);
     info.Flags = PF_EDITOR | PF_FULLCMDLINE;
     info.DiskMenuStringsNumber = 0;
@@ -104,7 +109,7 @@ void pluginDescribe(PluginInfo& info) {
 }
 
 void pluginOpen(int openFrom, INT_PTR item) {
-    if (!refreshConfiguration()) return;
+    if (!refreshConfiguration(true)) return;
     routeInvocation(openFrom, item);
 }
 

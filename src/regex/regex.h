@@ -143,6 +143,10 @@ private:
     // The text of every run of adjacent literals, which the matcher compares at once.
     std::string charRunText_;
 
+    // For each span, the stack generation in which the matcher last saved it; kept from match
+    // to match so that a match allocates nothing.
+    std::vector<uint64_t> spanGenerations_;
+
     bool optimizations_ = true;
     uint32_t matchLimit_ = kDefaultMatchLimit;
 };

@@ -18,8 +18,9 @@ constexpr size_t kMaxRequiredAlternatives = 8;
 
 // Walks the top-level sequence, which every successful run passes in order. Adjacent literals
 // form one run; anything that consumes a varying amount ends a run, and constructs that may be
-// skipped or repeated are stepped over whole. A look-behind can move the position back, so the
-// walk stops there.
+// skipped are stepped over whole. A loop that must run at least once is walked through as its
+// first iteration, which every match passes; its end breaks the adjacency. A look-behind can
+// move the position back, so the walk stops there.
 void Regex::findRequiredLiterals() {
     requiredFolded_ = ignoreCase_;
     if (program_[0].alternative) return;
@@ -77,6 +78,18 @@ void Regex::findRequiredLiterals() {
             }
             break;
         case GroupClose:
+            if (node->partner->kind != GroupOpen) endRun();
+            node = node->next;
+            break;
+        case RepeatGroup:
+        case RepeatGroupLazy:
+            if (node->min > 0 && !node->alternative) {
+                node = node->next;
+            } else {
+                endRun();
+                node = node->partner->next;
+            }
+            break;
         case TextStart:
         case TextEnd:
         case LineStart:
@@ -91,8 +104,6 @@ void Regex::findRequiredLiterals() {
         case LookAhead:
         case NegLookAhead:
         case NegLookBehind:
-        case RepeatGroup:
-        case RepeatGroupLazy:
             endRun();
             node = node->partner->next;
             break;

@@ -124,18 +124,37 @@ int Regex::runProgram(const uint8_t* start, const uint8_t* end, CaptureSpan* spa
     ChoiceStack stack(firstChunk_);
     const RegexNode* node = program_;
     const uint8_t* pos = start;
-    int32_t loopDepth = 0;
     const bool skips = optimizations_;
     const uint64_t limit = matchLimit_ ? matchLimit_ : UINT64_MAX;
     uint64_t steps = 0;
     const uint8_t* lower = lowerTable_;
     const uint8_t* classes = charClassTable_;
 
+    // Every change of a span is undone by backtracking: before its first change since the
+    // topmost choice was made, a span is saved above that choice. With no choice made yet there
+    // is nothing to restore it for.
+    if (spanGenerations_.size() < size_t(count)) spanGenerations_.resize(size_t(count));
+    uint64_t* const spanGeneration = spanGenerations_.data();
+    for (int32_t i = 1; i < count; ++i) spanGeneration[i] = stack.generation();
     auto offset = [start](const uint8_t* p) { return int32_t(p - start); };
-    auto captures = [count](const RegexNode* group) { return group->index >= 0 && group->index < count; };
-    auto saveCapture = [&](const RegexNode* group) {
-        const CaptureSpan& span = spans[group->index];
-        stack.push(SavedCapture, group, nullptr, nullptr, span.start, span.end, 0);
+    // Span 0 is written once, at the end: the match always starts at the subject's start.
+    auto captures = [count](const RegexNode* group) { return group->index > 0 && group->index < count; };
+    auto keepSpan = [&](const RegexNode* group) {
+        const int32_t index = group->index;
+        if (spanGeneration[index] == stack.generation()) return;
+        spanGeneration[index] = stack.generation();
+        stack.pushSavedCapture(group, spans[index].start, spans[index].end);
+    };
+    auto restoreSpan = [spans](const ChoicePoint& saved) {
+        spans[saved.node->index] = CaptureSpan{saved.saved, saved.count};
+    };
+    auto setStart = [&](const RegexNode* group, const uint8_t* p) {
+        keepSpan(group);
+        spans[group->index].start = offset(p);
+    };
+    auto setEnd = [&](const RegexNode* group, const uint8_t* p) {
+        keepSpan(group);
+        spans[group->index].end = offset(p);
     };
     auto pushAlternative = [&](const RegexNode* open, const uint8_t* at) {
         if (open->alternative) stack.push(AltChoice, open->alternative, at, nullptr, 0, 0, 0);
@@ -248,10 +267,8 @@ step:
         }
         goto fail;
     case GroupOpen:
-        if (captures(node)) {
-            if (loopDepth != 0) saveCapture(node);
-            spans[node->index].start = offset(pos);
-        }
+        // Before the alternatives' choice: every alternative starts the group here.
+        if (captures(node)) setStart(node, pos);
         pushAlternative(node, pos);
         break;
     case Alternative:
@@ -280,12 +297,7 @@ step:
         if (skips && node->follow && !(pos < end && elementAccepts(node->follow, *pos))) {
             // The following test fails here: give back at once, as backtracking would.
             const uint8_t* last = findLastAccepted(node->follow, floor, pos);
-            if (!last) {
-                for (const RegexNode* close = node->next; close != node->follow; close = close->next) {
-                    if (captures(close)) spans[close->index].end = offset(floor);
-                }
-                goto fail;
-            }
+            if (!last) goto fail;
             pos = last;
         }
         // Nothing beyond the mandatory part means nothing to give back.
@@ -342,15 +354,13 @@ step:
             node = node->partner->next;
             goto step;
         }
-        if (loopDepth != 0 && captures(node)) saveCapture(node);
         stack.push(node->kind, node, pos, pos, node->min, node->max, 1);
         if (node->kind == RepeatGroupLazy && node->min == 0) {
             node = node->partner->next;
             goto step;
         }
+        if (captures(node)) setStart(node, pos);
         pushAlternative(node, pos);
-        if (captures(node)) spans[node->index].start = offset(pos);
-        ++loopDepth;
         break;
     case LookAhead:
     case NegLookAhead:
@@ -371,31 +381,30 @@ step:
         stack.push(Commit, node, pos, pos, 0, 0, 0);
         break;
     case Accept:
+        // count is above maxBackReference, so there is room for span 0.
+        spans[0] = CaptureSpan{0, offset(pos)};
         return 1;
     case GroupClose: {
         const RegexNode* open = node->partner;
         switch (open->kind) {
         case GroupOpen:
-            if (captures(node)) spans[node->index].end = offset(pos);
+            if (captures(node)) setEnd(node, pos);
             break;
         case LookAhead:
-            // Everything tried inside the look-ahead is dropped with its own point.
-            for (;;) {
-                if (stack.empty()) goto fail;
-                ChoicePoint& point = stack.top();
-                bool own = point.kind == LookAhead && point.node == open;
-                const uint8_t* saved = point.pos;
-                stack.pop();
-                if (own) {
-                    pos = saved;
-                    break;
-                }
+            // Everything tried inside the look-ahead is dropped with its own point; the spans
+            // it saved stay, for a backtrack past the look-ahead must still restore them.
+            if (const ChoicePoint* own = stack.findNearest(LookAhead, LookAhead, open)) {
+                pos = own->pos;
+                stack.cutKeepingSaves(LookAhead, open);
+                break;
             }
-            break;
+            goto fail;
         case NegLookAhead:
-            for (;;) {
-                if (stack.empty()) goto fail;
-                bool own = stack.top().kind == NegLookAhead;
+            // The body held: the assertion fails, and nothing the body captured survives.
+            while (!stack.empty()) {
+                const ChoicePoint& point = stack.top();
+                const bool own = point.kind == NegLookAhead;
+                if (point.kind == SavedCapture) restoreSpan(point);
                 stack.pop();
                 if (own) break;
             }
@@ -417,8 +426,7 @@ step:
             const bool capturing = captures(open);
             // An empty iteration would repeat itself forever: the loop ends there.
             if (empty && (greedy || copy.saved - 1 > 0)) {
-                if (capturing) spans[open->index].end = offset(pos);
-                --loopDepth;
+                if (capturing) setEnd(open, pos);
                 break;
             }
             --copy.saved;
@@ -426,32 +434,23 @@ step:
                 if (copy.count > 0) --copy.count;
                 copy.floor = copy.pos = pos;
                 stack.push() = copy;
-                if (capturing) {
-                    spans[open->index].start = offset(pos);
-                    saveCapture(open);
-                }
+                if (capturing) setStart(open, pos);
                 pushAlternative(open, pos);
                 node = open->next;
                 goto step;
             }
             if (copy.count > 0) --copy.count;
-            if (capturing) spans[open->index].end = offset(pos);
+            if (capturing) setEnd(open, pos);
             if (greedy) {
-                if (copy.count == 0) {
-                    --loopDepth;
-                    break;
-                }
+                if (copy.count == 0) break;
+                // Leaving the loop here restores the span of the iteration that just ended.
                 copy.floor = copy.pos = pos;
                 stack.push() = copy;
-                if (capturing) {
-                    saveCapture(open);
-                    spans[open->index].start = offset(pos);
-                }
+                if (capturing) setStart(open, pos);
                 pushAlternative(open, pos);
                 node = open->next;
                 goto step;
             }
-            --loopDepth;
             if (copy.count != 0) {
                 copy.active = empty ? 0 : 1;
                 copy.floor = copy.pos = pos;
@@ -469,6 +468,7 @@ step:
     goto step;
 
 fail:
+    stack.newGeneration();
     for (;;) {
         if (stack.empty()) return 0;
         if (++steps > limit) goto exhausted;
@@ -476,7 +476,7 @@ fail:
         const RegexNode* owner = point.node;
         switch (point.kind) {
         case SavedCapture:
-            spans[owner->index] = CaptureSpan{point.saved, point.count};
+            restoreSpan(point);
             stack.pop();
             continue;
         case AltChoice:
@@ -499,17 +499,13 @@ fail:
                 continue;
             }
             if (skips && owner->follow) {
-                // Give back straight to the last position where the following test can hold;
-                // the plain group closes on the way keep the end they would have been given.
+                // Give back straight to the last position where the following test can hold.
                 const RegexNode* follow = owner->follow;
                 if (const uint8_t* p = findLastAccepted(follow, point.floor, point.pos)) {
                     point.pos = p;
                     pos = p;
                     node = owner->next;
                     goto step;
-                }
-                for (const RegexNode* close = owner->next; close != follow; close = close->next) {
-                    if (captures(close)) spans[close->index].end = offset(point.floor);
                 }
                 stack.pop();
                 continue;
@@ -557,34 +553,26 @@ fail:
             continue;
         }
         case RepeatGroup:
-            if (point.saved > 0) {
-                stack.pop();
-                --loopDepth;
-                continue;
-            }
-            if (!point.active) {
+            // Below the minimum the loop cannot be left.
+            if (point.saved > 0 || !point.active) {
                 stack.pop();
                 continue;
             }
             point.active = 0;
-            --loopDepth;
             pos = point.pos;
             node = owner->partner->next;
             goto step;
         case RepeatGroupLazy:
-            if (point.count == 0 || !point.active) {
+            // Below the minimum the point was pushed as its iteration began, and that
+            // iteration has been tried in full: running it again would only repeat the work.
+            if (point.saved > 0 || point.count == 0 || !point.active) {
                 stack.pop();
-                --loopDepth;
                 continue;
             }
             point.active = 0;
             pos = point.pos;
-            if (captures(owner)) {
-                spans[owner->index].start = offset(pos);
-                saveCapture(owner);
-            }
+            if (captures(owner)) setStart(owner, pos);
             pushAlternative(owner, pos);
-            ++loopDepth;
             node = owner->next;
             goto step;
         case NegLookAhead:

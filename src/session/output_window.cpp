@@ -135,6 +135,16 @@ int windowFirstRow() {
     return state.consoleHeight > kBandRows ? state.consoleHeight - kBandRows : 0;
 }
 
+void scrollToSelected() {
+    BuildSession& state = session();
+    int page = visibleRows();
+    bool lineBelow = state.selected + 1 < state.lineCount();
+    int context = state.mode == WindowBottomBand && page > 1 && lineBelow ? 1 : 0;
+    if (state.selected < state.top) state.top = state.selected;
+    if (state.selected + context >= state.top + page) state.top = state.selected + context - page + 1;
+    if (state.top < 0) state.top = 0;
+}
+
 HANDLE ClearWindowArea(bool saveScreen) {
     BuildSession& state = session();
     refreshConsoleSize();
@@ -184,6 +194,8 @@ void DrawLines(int first, bool highlight) {
 
         int used = 0;
         if (numbers) used = std::snprintf(row, kRowSlack, "%03d ", index);
+        // From 1000 on the number is wider than the column: it keeps its colour all the same.
+        int numberLength = used;
         int room = width - used;
         if (length >= offset && room > 0) {
             int shown = length - offset < room ? length - offset : room;
@@ -200,7 +212,7 @@ void DrawLines(int first, bool highlight) {
         if (numbers) {
             attribute = colors.numbers | (colors.background << 4);
             if (selected) attribute = swapNibbles(attribute);
-            row[kNumbersWidth] = 0;
+            row[numberLength] = 0;
             services.Text(0, firstRow + j, attribute, row);
         }
         if (length - offset > width) {
@@ -229,7 +241,7 @@ void OutputWindow() {
         state.selected = 0;
         state.top = 0;
     }
-    if (state.selected >= state.top + visibleRows()) state.top = state.selected - visibleRows() + 1;
+    scrollToSelected();
 
     int failedReads = 0;
     for (bool leave = false; !leave;) {

@@ -16,3 +16,6 @@ void OutputWindow();
 // Rows of the window and the console row it starts at, for the current mode.
 int visibleRows();
 int windowFirstRow();
+// Scrolls the window so that the selected line shows; in the band, with the line after it
+// shown too where there is one, so that the selection does not sit on the band's edge.
+void scrollToSelected();

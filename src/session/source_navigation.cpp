@@ -115,10 +115,7 @@ void StepToMatch(int direction) {
     if (target < 0 || target >= state.lineCount()) return;
 
     state.selected = target;
-    int page = visibleRows();
-    if (target < state.top) state.top = target;
-    if (target >= state.top + page) state.top = target - page + 1;
-    if (state.top < 0) state.top = 0;
+    scrollToSelected();
 
     if (state.mode != WindowBottomBand) return;
     const LineMatch* match = state.matchAt(target);

@@ -111,6 +111,10 @@ TEST_F(DefaultConfiguration, PythonAndMsvcOutput) {
     EXPECT_EQ(classifySample("msvc", "msvc_cl.txt"),
               (Kinds{"-", "E hello.c:6:-1", "W hello.c:5:12", "E C:\\proj\\util.c:14:3", "E :0:-1", "W :0:-1",
                      "E :0:-1", "E :0:-1", "W :0:-1", "E :0:-1"}));
+    // A column seen by an attempt that failed further on is not the line's column.
+    LineMatch match;
+    const String parenthesized("x(1,2)y(30,40)z.cpp(57) : error C2065: 'x': undeclared identifier");
+    EXPECT_EQ(describeMatch(ClassifyLine("msvc", parenthesized, match), match), "E x(1,2)y(30,40)z.cpp:57:-1");
 }
 
 namespace {

@@ -90,7 +90,7 @@ check "check-config into a full disk" 2 "" -- sh -c '"$0" --check-config > /dev/
 check "match into a full disk" 2 "" -- sh -c '"$0" --match /a/ a > /dev/full' "$TINKER"
 mkfifo "$WORK/fifo.xml"
 check "check-config of a FIFO" 1 "$WORK/fifo.xml
-problem: the file cannot be read or is not well-formed XML" -- "$TINKER" --check-config "$WORK/fifo.xml"
+problem: not a regular file" -- "$TINKER" --check-config "$WORK/fifo.xml"
 cat > "$WORK/own.xml" <<'XML'
 <tinker-config>
   <parsers><lint><warning pattern="/^LINT (\w+) (\d+)/" file="1" line="2"/></lint></parsers>

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "far/plugin_api.h"
 #include "host_test_support.h"
 #include "widgets/input_box.h"
@@ -87,10 +85,20 @@ TEST(Menu, PreselectionSeparatorsBreakKeysAndHelp) {
     request.helpTopic = "content";
     request.breakKeys = {VK_F5};
     fixture.keys.key(VK_UP).key(VK_F1).key(VK_F5);
-    MenuResult result = runMenu(fixture.ui, request);
+    // F1 is the caller's to answer; run again, the menu carries on where it was.
+    Menu menu(fixture.ui, request);
+    MenuResult result = menu.run();
+    EXPECT_TRUE(result.helpAsked);
+    result = menu.run();
+    EXPECT_FALSE(result.helpAsked);
     EXPECT_EQ(result.index, 0);  // Up from c skips the separator
     EXPECT_EQ(result.breakCode, 0);
-    EXPECT_EQ(fixture.helpTopics, std::vector<std::string>{"content"});
+    // Without a help topic F1 is no key of the menu's.
+    request.helpTopic.clear();
+    fixture.keys.key(VK_F1).key(VK_RETURN);
+    result = runMenu(fixture.ui, request);
+    EXPECT_FALSE(result.helpAsked);
+    EXPECT_EQ(result.index, 2);
 }
 
 TEST(Menu, ScrollsPastItsHeightAndGivesBackTheScreen) {
@@ -101,7 +109,7 @@ TEST(Menu, ScrollsPastItsHeightAndGivesBackTheScreen) {
     for (int i = 1; i <= 30; ++i) request.entries.push_back(MenuEntry{"item " + std::to_string(i), false, false, false});
     fixture.keys.key(VK_END);
     ScreenThenEnter keys(fixture);
-    UiContext ui{fixture.display, keys, nullptr, nullptr};
+    UiContext ui{fixture.display, keys};
     EXPECT_EQ(runMenu(ui, request).index, 29);
     // At the end the last five items are in the box, the first ones not.
     EXPECT_NE(keys.seen.find("item 30"), std::string::npos);
@@ -212,12 +220,15 @@ TEST(InputBox, TypingConfirmingCancellingAndEmptyAnswers) {
         EXPECT_EQ(answer, "");
     }
     {
+        // F1 with a help topic: asked of the caller, and the box carries on with its text.
         UiFixture fixture;
-        setenv("TINKER_TEST_FOLDER", "/tmp/saved", 1);
-        fixture.keys.type("$TINKER_TEST_FOLDER/a.txt").key(VK_RETURN);
-        std::string answer;
-        EXPECT_TRUE(runInputBox(fixture.ui, request, answer));
-        EXPECT_EQ(answer, "/tmp/saved/a.txt");
+        InputRequest helped = request;
+        helped.helpTopic = "content";
+        fixture.keys.type("ab").key(VK_F1).type("c").key(VK_RETURN);
+        InputBox box(fixture.ui, helped);
+        EXPECT_EQ(box.run(), InputResult::HelpAsked);
+        EXPECT_EQ(box.run(), InputResult::Confirmed);
+        EXPECT_EQ(box.text(), "abc");
     }
     {
         // The answer never exceeds the destination; the initial text is there to edit.

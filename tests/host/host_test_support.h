@@ -77,7 +77,7 @@ private:
 struct UiFixture {
     explicit UiFixture(int width = 80, int height = 25)
         : display(width, height, true, output, [this] { return clock.load(); }),
-          ui{display, keys, nullptr, [this](const std::string& topic) { helpTopics.push_back(topic); }} {}
+          ui{display, keys} {}
 
     std::string row(int y) {
         std::string text;
@@ -98,6 +98,5 @@ struct UiFixture {
     std::atomic<int64_t> clock{0};
     ScriptedKeys keys;
     Display display;
-    std::vector<std::string> helpTopics;
     UiContext ui;
 };

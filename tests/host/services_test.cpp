@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -12,8 +13,8 @@
 namespace {
 
 // The host's services over a temporary folder with a module beside the shipped language file.
-struct ServicesFixture {
-    ServicesFixture() : services(fixture.ui, windows, panel) {
+struct ServicesFixture : WindowOwner {
+    ServicesFixture() : services(fixture.ui, windows, panel, *this) {
         std::ifstream language(std::string(TINKER_DATA_DIR) + "/tinker.lng", std::ios::binary);
         folder.write("module/tinker.lng", std::string(std::istreambuf_iterator<char>(language), {}));
         folder.write("module/tinker.hlf", ".Language=English,English\n@Contents\n$ #Title#\nbody\n");
@@ -26,11 +27,13 @@ struct ServicesFixture {
         if (getcwd(previous, sizeof previous) == nullptr) previous[0] = 0;
         EXPECT_EQ(chdir(folder.path("project").c_str()), 0);
         panel.read(folder.path("project"));
-        services.drawCurrentWindow = [this] { ++redraws; };
     }
     ~ServicesFixture() {
         if (previous[0] && chdir(previous) != 0) ADD_FAILURE() << "cannot go back";
     }
+
+    void drawCurrentWindow() override { ++redraws; }
+    void runModalViewer(int position) override { modalViewers.push_back(position); }
 
     WindowInfo window(int position) {
         WindowInfo result{};
@@ -52,6 +55,7 @@ struct ServicesFixture {
     PluginStartupInfo info{};
     char previous[4096];
     int redraws = 0;
+    std::vector<int> modalViewers;
 };
 
 }  // namespace
@@ -129,6 +133,10 @@ TEST(HostServices, EditorOpensAViewerThatTheWindowListAndEditorControlSee) {
     EXPECT_EQ(host.info.Editor(path.c_str(), "", 0, 0, -1, -1, EF_NONMODAL, 1, 1), EEC_NOT_MODIFIED);
     EXPECT_EQ(host.info.AdvControl(1, ACTL_GETWINDOWCOUNT, nullptr), 2);
     EXPECT_EQ(host.editorInfo().CurLine, 0);
+    EXPECT_TRUE(host.modalViewers.empty());
+    // Without EF_NONMODAL the owner of the windows runs the viewer until it closes.
+    EXPECT_EQ(host.info.Editor(path.c_str(), "", 0, 0, -1, -1, 0, 1, 1), EEC_NOT_MODIFIED);
+    EXPECT_EQ(host.modalViewers, std::vector<int>{1});
 
     // A file that cannot be read: a message, no window.
     host.fixture.keys.key(VK_RETURN);
@@ -242,4 +250,28 @@ TEST(HostServices, ShowHelpFindsTheModulesHelpFile) {
     EXPECT_EQ(host.info.ShowHelp(host.info.ModuleName, "Nowhere", FHELP_NOSHOWERROR), 0);
     host.fixture.keys.key(VK_ESCAPE);
     EXPECT_EQ(host.info.ShowHelp(host.info.ModuleName, "Nowhere", FHELP_USECONTENTS), 1);
+}
+
+TEST(HostServices, MenuAndInputBoxShowTheirHelpTopicAndCarryOn) {
+    ServicesFixture host;
+    // F1 opens the topic; Esc closes the help, not the menu, and the choice goes on from there.
+    host.fixture.keys.key(VK_DOWN).key(VK_F1).key(VK_ESCAPE).key(VK_RETURN);
+    FarMenuItem items[2] = {};
+    std::strcpy(items[0].Text, "one");
+    std::strcpy(items[1].Text, "two");
+    EXPECT_EQ(host.info.Menu(1, -1, -1, 0, 0, "Menu", nullptr, "Contents", nullptr, nullptr, items, 2), 1);
+    EXPECT_EQ(host.fixture.keys.left(), 0u);
+
+    // The answer keeps what was typed around the help and has its references expanded.
+    setenv("TINKER_TEST_FOLDER", "/tmp/saved", 1);
+    host.fixture.keys.type("$TINKER_TEST_FOLDER/").key(VK_F1).key(VK_ESCAPE).type("a.txt").key(VK_RETURN);
+    char answer[64] = "";
+    EXPECT_EQ(host.info.InputBox("Save", "File:", nullptr, "", answer, sizeof answer, "Contents", FIB_EXPANDENV), 1);
+    EXPECT_STREQ(answer, "/tmp/saved/a.txt");
+    // A destination that holds the typed reference takes what fits of its longer expansion.
+    setenv("TINKER_TEST_LONG", "/a/very/long/folder/name", 1);
+    host.fixture.keys.type("$TINKER_TEST_LONG").key(VK_RETURN);
+    char small[18] = "";
+    EXPECT_EQ(host.info.InputBox("Save", "File:", nullptr, "", small, sizeof small, nullptr, FIB_EXPANDENV), 1);
+    EXPECT_STREQ(small, "/a/very/long/fold");
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A build from the command line, the jump into the viewer, a build from the viewer with the
-# output as a band under it, F8 moving the viewer along, the external editor key, a resize.
+# output as a band under it, F8 moving the viewer along, the external editor key, resizes.
 source "$(dirname "$0")/tmux_driver.sh" "$1"
 
 cp -r "$(dirname "$0")/../../examples" "$WORK/examples"
@@ -85,5 +85,14 @@ wait_for "Makefile"
 tm resize-window -x 80 -y 24
 wait_until "the panel at 80 columns" screen_width_is 80
 wait_for_row 23 "10Quit"
+# So is one that happens while a shell command has the terminal.
+type_text "true"
+send Enter
+wait_for "Press any key to return to tinker"
+tm resize-window -x 90 -y 26
+sleep 0.3
+send Space
+wait_until "the panel at 90 columns" screen_width_is 90
+wait_for_row 25 "10Quit"
 quit_tinker
 echo "build test passed"

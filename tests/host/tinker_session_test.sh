@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # One tinker session over a configuration of our own: an edit of tinker.xml while tinker runs
-# is used at the next invocation, Ctrl+C stops a build that never ends (and tinker lives on),
-# the help opens from the output window, and the output of the last build can be shown again
-# from the plug-ins menu.
+# is used at the next invocation (a new prefix as soon as it is typed), Ctrl+C stops a build
+# that never ends (and tinker lives on), the help opens from the output window, and the output
+# of the last build can be shown again from the plug-ins menu.
 source "$(dirname "$0")/tmux_driver.sh" "$1"
 
 MODULE="$WORK/module"
@@ -11,7 +11,7 @@ make_module_copy "$MODULE"
 mkdir -p "$PROJECT"
 printf 'report.c:3:1: error: first problem\nreport.c:4:2: warning: second problem\n' > "$PROJECT/report.txt"
 
-write_configuration() {  # ERROR_COLOR REPORT_COMMAND
+write_configuration() {  # ERROR_COLOR REPORT_COMMAND [MORE_COMMANDS]
     cat > "$MODULE/tinker.xml.new" <<XML
 <tinker-config>
   <colors background="0" text="7" error="$1" warning="14" numbers="11"/>
@@ -24,7 +24,7 @@ write_configuration() {  # ERROR_COLOR REPORT_COMMAND
   </parsers>
   <types>
     <filetype filename="/^(.*)\.txt$/">
-      <command name="report" parser="gcc" prefix="report">$2</command>
+      <command name="report" parser="gcc" prefix="report">$2</command>${3:-}
     </filetype>
     <filetype filename="/^forever$/">
       <command name="forever" parser="gcc" prefix="forever">echo \$\$ &gt; '$WORK/forever.pid'; echo started; while :; do sleep 1; done</command>
@@ -52,6 +52,16 @@ type_text "report:report.txt"
 send Enter
 wait_for "changed command"
 wait_for_colors "report.c:3:1: error" "30 105"
+send Escape
+wait_for "report.txt"
+
+# A prefix added while tinker runs reaches the plug-in at once, not the shell.
+write_configuration 13 'cat "$0"' '
+      <command name="listing" parser="gcc" prefix="listing">echo "listed by the plug-in"; cat "$0"</command>'
+type_text "listing:report.txt"
+send Enter
+wait_for "listed by the plug-in"
+not_on_screen "Press any key" || fail "the new prefix went to the shell"
 send Escape
 wait_for "report.txt"
 

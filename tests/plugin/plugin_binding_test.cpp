@@ -55,6 +55,16 @@ TEST_F(PluginBinding, CommandPrefixFollowsTheConfiguration) {
     writeConfig(configWithPrefixes("cc,PAS"));
     startPlugin();
     EXPECT_EQ(announcedPrefix(), "make:cc:pas");
+    // Asking for the prefixes is enough to see a changed file; a file that cannot be loaded
+    // then is reported by the next invocation, not by the question.
+    writeConfig(configWithPrefixes("cc,PAS,go"));
+    touchConfig();
+    EXPECT_EQ(announcedPrefix(), "make:cc:pas:go");
+    std::remove(configPath().c_str());
+    EXPECT_EQ(announcedPrefix(), "make");
+    EXPECT_TRUE(host.messageBoxes.empty());
+    OpenPlugin(OPEN_DISKMENU, 0);
+    EXPECT_EQ(host.messageBoxTexts(), (std::vector<std::string>{"Failed to load config!"}));
 
     writeConfig(configWithPrefixes(""));  // a single empty prefix adds nothing
     touchConfig();

@@ -100,10 +100,10 @@ TEST_F(HostileOutput, ACatastrophicPatternCannotFreezeTheBuild) {
     // The third line that exhausts the budget turns the pattern off for the rest of the build,
     // with one message; the other patterns go on.
     EXPECT_EQ(outputMatches(), (Lines{"-", "E :0:-1", "W :0:-1", "-", "-", "-", "-", "-", "-", "-"}));
-    EXPECT_EQ(messageTexts(), (Lines{"Pattern sh: /(a+)+$/ took too long too often: it is off for the rest of this output"}));
+    EXPECT_EQ(host.messageBoxTexts(), (Lines{"Pattern sh: /(a+)+$/ took too long too often: it is off for the rest of this output"}));
     openCommandLine("make:a.c");  // a new build: a new allowance
     EXPECT_EQ(outputMatches().at(1), "E :0:-1");
-    EXPECT_EQ(messageTexts().size(), 2u);
+    EXPECT_EQ(host.messageBoxTexts().size(), 2u);
 }
 
 TEST_F(HostileOutput, AHugeLogWithoutLineEndsLoadsInBoundedPiecesAndSavesBackWhole) {
@@ -150,19 +150,19 @@ TEST_F(HostileOutput, OnlyRegularFilesAreOpened) {
         openFromPluginsMenu(0);
     }
     EXPECT_TRUE(host.editorOpens.empty());
-    EXPECT_EQ(messageTexts(), (Lines{"Not a regular file, not opened: " + directory.path("fifo.log"),
+    EXPECT_EQ(host.messageBoxTexts(), (Lines{"Not a regular file, not opened: " + directory.path("fifo.log"),
                                      "Not a regular file, not opened: /dev/tty",
                                      "Not a regular file, not opened: " + directory.path(".")}));
 
     host.panelItems = {"fifo.log"};
     openFromPluginsMenu(3);
-    EXPECT_EQ(messageTexts().back(), host.message(14));
+    EXPECT_EQ(host.messageBoxTexts().back(), host.message(14));
 
     std::filesystem::remove(configPath());
     ASSERT_EQ(mkfifo(configPath().c_str(), 0600), 0);
     touchConfig();
     openCommandLine("make:a.c");
-    EXPECT_EQ(messageTexts().back(), "Failed to load config!");
+    EXPECT_EQ(host.messageBoxTexts().back(), "Failed to load config!");
 }
 
 #if !defined(__SANITIZE_ADDRESS__)

@@ -77,6 +77,21 @@ TEST_F(OutputWindowTest, NumbersColumnAndHorizontalOffset) {
     EXPECT_EQ(state().horizontalOffset, 0);
 }
 
+TEST_F(OutputWindowTest, NumbersOfFourAndMoreDigitsAreOneColourWithTheirBlank) {
+    configuration().options.shownumbers = 1;
+    fillSession(manyLines(10001));
+    for (int index : {1000, 10000}) {
+        state().top = index - 1;
+        state().selected = index - 1;
+        run({});
+        std::string number = std::to_string(index) + " ";
+        EXPECT_EQ(host.rowText(1), number + "line " + std::to_string(index));
+        for (size_t x = 0; x < number.size(); ++x) EXPECT_EQ(host.attributeAt(x, 1), 0x1B) << index << " at " << x;
+        EXPECT_EQ(host.attributeAt(number.size(), 1), 0x17) << index;
+        EXPECT_EQ(host.attributeAt(0, 0), 0xB1) << index;  // the selected line's number, swapped
+    }
+}
+
 TEST_F(OutputWindowTest, LongLinesShowAMarkerAndCtrlRightBringsTheirEndIntoView) {
     std::string longLine(100, 'a');
     longLine.back() = 'Z';
@@ -177,6 +192,28 @@ TEST_F(OutputWindowTest, BottomBandDrawsOnlyTheLastTwentyRows) {
     EXPECT_EQ(host.rowText(5), "line 20");
     EXPECT_EQ(host.rowText(24), "line 39");
     EXPECT_EQ(state().selected, 20);
+}
+
+TEST_F(OutputWindowTest, InTheBandTheSelectedErrorKeepsALineBelowIt) {
+    session().mode = WindowBottomBand;
+    std::vector<std::string> lines = manyLines(40);
+    lines[19] = "E:a.c:1:1 first";
+    lines[30] = "E:a.c:2:1 second";
+    lines[39] = "E:a.c:3:1 last";
+    fillSession(lines);
+    state().selected = 19;  // one past the band's last row when the window opens
+    run({});
+    EXPECT_EQ(host.rowText(23), "E:a.c:1:1 first");
+    EXPECT_EQ(host.rowText(24), "line 20");
+    run({key(VK_F8)});
+    EXPECT_EQ(host.rowText(23), "E:a.c:2:1 second");
+    EXPECT_EQ(host.rowText(24), "line 31");
+    run({key(VK_F8)});  // nothing below the last line: it takes the bottom row
+    EXPECT_EQ(host.rowText(24), "E:a.c:3:1 last");
+    EXPECT_EQ(state().top, 20);
+    run({key(VK_F8, SHIFT_PRESSED)});  // upwards the selection only needs to show
+    EXPECT_EQ(state().selected, 30);
+    EXPECT_EQ(state().top, 20);
 }
 
 TEST_F(OutputWindowTest, BottomBandOnALowConsoleStaysOnScreen) {
