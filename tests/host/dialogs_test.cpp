@@ -245,7 +245,7 @@ TEST(InputBox, TypingConfirmingCancellingAndEmptyAnswers) {
         // FAR shows the title as it is, unless told to take its '&' for a hotkey mark.
         UiFixture fixture;
         ScreenThenEnter keys(fixture);
-        UiContext ui{fixture.display, keys, nullptr, nullptr};
+        UiContext ui{fixture.display, keys};
         InputRequest titled = request;
         titled.title = "S&ave output";
         titled.flags = flags | FIB_ENABLEEMPTY;
