@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "benchmark_report.h"
+#include "foundation/byte_search.h"
+#include "regex/regex_needle_finder.h"
 #include "build_log_generator.h"
 #include "classification_target.h"
 #include "host_flush_target.h"
@@ -24,7 +26,7 @@ namespace {
 
 const char kUsage[] =
     "usage: tinker_bench [--lines N] [--rounds N] [--tinker PROGRAM] [--classification-only]\n"
-    "                    [--portable-classification NS]\n";
+    "                    [--sse2-only] [--portable-classification NS] [--sse2-classification NS]\n";
 
 void writeLog(const BuildLog& log, const std::string& path) {
     std::ofstream file(path, std::ios::binary);
@@ -48,6 +50,7 @@ int main(int argc, char** argv) {
     std::string binaries = TINKER_BINARY_DIR;
     bool classificationOnly = false;
     double portableNanosecondsPerLine = 0;  // measured by a build of the portable search path
+    double sse2NanosecondsPerLine = 0;      // measured with the searches held to SSE2
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--lines") == 0 && i + 1 < argc) {
             lineCount = size_t(std::atol(argv[++i]));
@@ -57,6 +60,12 @@ int main(int argc, char** argv) {
             classificationOnly = true;
         } else if (std::strcmp(argv[i], "--portable-classification") == 0 && i + 1 < argc) {
             portableNanosecondsPerLine = std::atof(argv[++i]);
+        } else if (std::strcmp(argv[i], "--sse2-classification") == 0 && i + 1 < argc) {
+            sse2NanosecondsPerLine = std::atof(argv[++i]);
+        } else if (std::strcmp(argv[i], "--sse2-only") == 0) {
+            // What the 32-bit DLL built with SSE2 searches with: no AVX2 or AVX-512 paths.
+            RegexNeedleFinder::allowWide(false);
+            allowWideByteSearch(false);
         } else if (std::strcmp(argv[i], "--tinker") == 0 && i + 1 < argc) {
             binaries = std::filesystem::path(argv[++i]).parent_path().string();
         } else {
@@ -85,6 +94,10 @@ int main(int argc, char** argv) {
         std::printf("  %-26s %10.1f %14.0f %13.3fx   (the portable search path's build)\n", "Tinker, portable path",
                     portableNanosecondsPerLine, 1e9 / portableNanosecondsPerLine,
                     portableNanosecondsPerLine / targets.back().peer);
+    }
+    if (sse2NanosecondsPerLine > 0) {
+        std::printf("  %-26s %10.1f %14.0f %13.3fx   (SSE2 searches only, as the 32-bit DLL)\n", "Tinker, SSE2 only",
+                    sse2NanosecondsPerLine, 1e9 / sse2NanosecondsPerLine, sse2NanosecondsPerLine / targets.back().peer);
     }
     if (classificationOnly) {
         std::printf("classification: %.1f ns/line\n", classificationSecondsPerLine * 1e9);

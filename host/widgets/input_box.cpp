@@ -4,6 +4,7 @@
 
 #include "far/plugin_api.h"
 #include "widgets/frame.h"
+#include "widgets/menu.h"
 
 namespace {
 
@@ -38,8 +39,8 @@ void InputBox::remember(const std::string& answer) {
 InputResult InputBox::run() {
     bool buttons = request_.flags & FIB_BUTTONS;
     bool password = request_.flags & FIB_PASSWORD;
-    std::string title = request_.title;
-    if (!(request_.flags & FIB_NOAMPERSAND)) title.erase(std::remove(title.begin(), title.end(), '&'), title.end());
+    // FAR shows the title as it is, unless asked to take its '&' for a hotkey mark.
+    std::string title = request_.flags & FIB_NOAMPERSAND ? menuLabel(request_.title, false).text : request_.title;
 
     ScreenSnapshot under = ui_.display.save();
     InputResult result = InputResult::Cancelled;

@@ -175,11 +175,12 @@ MenuLabel menuLabel(const std::string& text, bool showAmpersand) {
         label.text = text;
         return label;
     }
+    // As FAR draws it: up to the first lone '&', which marks the hotkey, "&&" is one '&'; after it
+    // the text shows as written.
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&' && i + 1 < text.size()) {
+        if (label.hotkey < 0 && text[i] == '&' && i + 1 < text.size()) {
             ++i;
-            // "&&" is a literal ampersand.
-            if (text[i] != '&' && label.hotkey < 0) label.hotkey = static_cast<int>(label.text.size());
+            if (text[i] != '&') label.hotkey = static_cast<int>(label.text.size());
         }
         label.text += text[i];
     }

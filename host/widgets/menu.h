@@ -30,7 +30,8 @@ struct MenuResult {
     bool helpAsked = false;  // F1 on a menu with a help topic
 };
 
-// An entry's text as shown ('&' removed unless shown literally) and its hotkey's index in it.
+// An entry's text as FAR shows it (the first lone '&' marks the hotkey and is dropped, unless
+// shown literally) and its hotkey's index in it.
 struct MenuLabel {
     std::string text;
     int hotkey = -1;

@@ -82,10 +82,29 @@ int ChooseFromMenu(const char* title, StringList& items, int preselected) {
         menuItems[i].Text[used + length] = 0;
         menuItems[i].Selected = i == preselected;
     }
-    int choice = hostTable.Menu(hostTable.ModuleNumber, -1, -1, kMenuMaxHeight, FMENU_WRAPMODE, title, nullptr,
-                                kMenuHelpTopic, nullptr, nullptr, menuItems, count);
+    String shownTitle = withoutHotkeyMark(title);
+    int choice = hostTable.Menu(hostTable.ModuleNumber, -1, -1, kMenuMaxHeight, FMENU_WRAPMODE,
+                                title ? shownTitle.text() : nullptr, nullptr, kMenuHelpTopic, nullptr, nullptr,
+                                menuItems, count);
     delete[] menuItems;
     return choice;
+}
+
+String withoutHotkeyMark(const char* text) {
+    String shown;
+    shown.prepare(0);
+    if (!text) return shown;
+    bool marked = false;
+    for (const char* scan = text; *scan; ++scan) {
+        if (!marked && scan[0] == '&' && scan[1] == '&') {
+            ++scan;
+        } else if (!marked && scan[0] == '&' && scan[1]) {
+            marked = true;
+            continue;
+        }
+        shown.append(*scan);
+    }
+    return shown;
 }
 
 String formatMessage(const char* format, const char* argument) {

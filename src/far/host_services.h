@@ -23,7 +23,11 @@ void hostSwitchToWindow(int position);
 const char* hostMessage(int index);
 // The plug-in's message box: "Tinker", the text and an "Ok" button.
 int ShowMessage(const char* text);
-// A numbered menu over the items; the chosen 0-based index, or -1 when cancelled.
+// A text as a FAR menu shows it, for use where FAR shows text as it is (titles, messages): the
+// first lone '&' marks the hotkey and is dropped, "&&" before it is one '&'.
+String withoutHotkeyMark(const char* text);
+// A numbered menu over the items ("&1 " and so on: the digits are the hotkeys, so any later '&'
+// in an item shows as written); the chosen 0-based index, or -1 when cancelled.
 int ChooseFromMenu(const char* title, StringList& items, int preselected);
 // Fills a format with one "%s" from the language file safely: any other directive is kept as
 // written and a format without "%s" stays as it is.

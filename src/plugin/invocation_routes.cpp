@@ -41,7 +41,9 @@ const char* messageText(int index) {
 
 int showInvocationMenu(const int* items, int count) {
     StringList texts;
-    for (int i = 0; i < count; ++i) texts.append(String(messageText(items[i])));
+    // The menu numbers its items, and FAR takes only the first '&' for the hotkey: the texts'
+    // own marks would show.
+    for (int i = 0; i < count; ++i) texts.append(withoutHotkeyMark(messageText(items[i])));
     return ChooseFromMenu(hostMessage(MsgInvocationMenuTitle), texts, 0);
 }
 
@@ -175,8 +177,10 @@ void loadOutputFromPanel() {
 void saveOutputToFile() {
     if (!host().InputBox) return;
     char fileName[kSaveFileNameLength] = {0};
-    if (!host().InputBox(hostMessage(MsgSaveOutput), hostMessage(MsgSaveOutputPrompt), nullptr, "", fileName,
-                         kSaveFileNameLength, nullptr, FIB_BUTTONS | FIB_EXPANDENV)) {
+    // The menu item's text titles the box, where FAR shows it as it is.
+    String title = withoutHotkeyMark(messageText(MsgSaveOutput));
+    if (!host().InputBox(title.text(), hostMessage(MsgSaveOutputPrompt), nullptr, "", fileName, kSaveFileNameLength,
+                         nullptr, FIB_BUTTONS | FIB_EXPANDENV)) {
         return;
     }
     fileName[kSaveFileNameLength - 1] = 0;

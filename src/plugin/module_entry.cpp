@@ -5,6 +5,9 @@
 #include "far/host_services.h"
 #include "plugin/plugin_binding.h"
 #include "plugin/plugin_exports.h"
+#ifdef _WIN32
+#include "platform/win32/unwind_tables.h"
+#endif
 
 #ifdef _WIN32
 #define TINKER_EXPORT extern "C"
@@ -27,6 +30,10 @@ void guarded(Action action) {
 }  // namespace
 
 TINKER_EXPORT void WINAPI SetStartupInfo(const PluginStartupInfo* info) {
+#ifdef _WIN32
+    // Before anything can throw.
+    registerUnwindTablesWithOwnUnwinder();
+#endif
     if (info) guarded([&] { pluginStartup(*info); });
 }
 

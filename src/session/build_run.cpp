@@ -210,7 +210,7 @@ void RunBuild(const String* file, const BuildCommand* resolved) {
         ShowMessage(hostMessage(result));
     } else {
         if (state.outputCutShort) ShowMessage(hostMessage(MsgOutOfMemory));
-        String title(hostMessage(MsgOutputWindowTitle) ? hostMessage(MsgOutputWindowTitle) : "");
+        String title = withoutHotkeyMark(hostMessage(MsgOutputWindowTitle));
         if (!title.empty()) title.append(" - ");
         platform().setTitle(title.append(state.verdict).text());
         for (int pass = 0; pass < kFlashPasses; ++pass) {

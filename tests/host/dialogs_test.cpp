@@ -120,12 +120,19 @@ TEST(Menu, ScrollsPastItsHeightAndGivesBackTheScreen) {
     for (int y = 0; y < 30; ++y) EXPECT_EQ(fixture.row(y), std::string(60, '.'));
 }
 
-TEST(Menu, LabelsHideTheAmpersandUnlessAsked) {
-    MenuLabel label = menuLabel("S&ave output", false);
-    EXPECT_EQ(label.text, "Save output");
-    EXPECT_EQ(label.hotkey, 1);
-    EXPECT_EQ(menuLabel("Tom && Jerry", false).text, "Tom & Jerry");
-    EXPECT_EQ(menuLabel("Tom && Jerry", false).hotkey, -1);
+TEST(Menu, LabelsTakeTheFirstAmpersandForTheHotkeyUnlessAsked) {
+    struct Case {
+        const char* text;
+        const char* shown;
+        int hotkey;
+    };
+    // As FAR draws them: after the hotkey's mark an '&' shows as written.
+    for (const Case& item : {Case{"S&ave output", "Save output", 1}, Case{"Tom && Jerry", "Tom & Jerry", -1},
+                             Case{"&1 &Show output", "1 &Show output", 0}, Case{"&2 Build & run", "2 Build & run", 0},
+                             Case{"a&&b &c && d", "a&b c && d", 4}, Case{"end&", "end&", -1}}) {
+        EXPECT_EQ(menuLabel(item.text, false).text, item.shown) << item.text;
+        EXPECT_EQ(menuLabel(item.text, false).hotkey, item.hotkey) << item.text;
+    }
     EXPECT_EQ(menuLabel("&1 x", true).text, "&1 x");
     EXPECT_EQ(menuLabel("&1 x", true).hotkey, -1);
 }
@@ -233,6 +240,18 @@ TEST(InputBox, TypingConfirmingCancellingAndEmptyAnswers) {
         std::string answer;
         EXPECT_TRUE(runInputBox(fixture.ui, small, answer));
         EXPECT_EQ(answer, "abcde");
+    }
+    for (unsigned flags : {0u, static_cast<unsigned>(FIB_NOAMPERSAND)}) {
+        // FAR shows the title as it is, unless told to take its '&' for a hotkey mark.
+        UiFixture fixture;
+        ScreenThenEnter keys(fixture);
+        UiContext ui{fixture.display, keys};
+        InputRequest titled = request;
+        titled.title = "S&ave output";
+        titled.flags = flags | FIB_ENABLEEMPTY;
+        std::string answer;
+        EXPECT_TRUE(runInputBox(ui, titled, answer));
+        EXPECT_NE(keys.seen.find(flags ? " Save output " : " S&ave output "), std::string::npos) << keys.seen;
     }
 }
 

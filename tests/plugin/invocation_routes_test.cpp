@@ -129,7 +129,7 @@ TEST_F(InvocationRoutes, RepeatRunsInTheSavedWorkingDirectoryAndComesBack) {
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("second")));
     EXPECT_EQ(menuTitle(0), host.message(9));
     EXPECT_EQ(host.menus[0].items.size(), 6u);
-    EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items[1]), host.message(8));
+    EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items[1]), "Repeat last build");
 
     openFromEditor(1);
     EXPECT_EQ(outputLines(), (Lines{first}));
@@ -162,7 +162,7 @@ TEST_F(InvocationRoutes, BuildingTheEditedFileRunsInTheCurrentFolder) {
     EXPECT_EQ(session().mode, WindowBottomBand);
     EXPECT_EQ(std::string(session().workingDirectory.text()), directory.path("project"));
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("project")));
-    EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items[2]), host.message(7));
+    EXPECT_EQ(ScriptedHost::menuItemText(host.menus[0].items[2]), "Build this file");
 }
 
 TEST_F(InvocationRoutes, BuildingTheFileUnderTheCursor) {
@@ -196,7 +196,7 @@ TEST_F(InvocationRoutes, SavingTheOutput) {
     openCommandLine("make:a.c");
     openFromPluginsMenu(4);  // cancelled input box
     ASSERT_EQ(host.inputBoxes.size(), 1u);
-    EXPECT_EQ(host.inputBoxes[0].title, host.message(11));
+    EXPECT_EQ(host.inputBoxes[0].title, "Save output to file");  // the menu item's text, as FAR shows a title
     EXPECT_EQ(host.inputBoxes[0].prompt, host.message(19));
     EXPECT_EQ(host.inputBoxes[0].flags, static_cast<DWORD>(FIB_BUTTONS | FIB_EXPANDENV));
     EXPECT_EQ(host.inputBoxes[0].destLength, 256);
@@ -358,4 +358,33 @@ TEST_F(LoadingOutput, ALoadedLogLeavesTheLastBuildToRepeat) {
     EXPECT_EQ(platform.commandsRun.size(), 2u);
     EXPECT_EQ(platform.commandsRun[0], platform.commandsRun[1]);
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(directory.path("logs")));
+}
+
+// FAR takes the first '&' of a menu item for the hotkey and shows every title and message as it
+// is: the numbers are the hotkeys, the language texts' own marks never show, a configured name's
+// '&' shows as written.
+TEST_F(InvocationRoutes, MenusAndTitlesShowAsFarShowsThem) {
+    startWith(kTwoLines, "<filetype filename='/^(.+)$/'><command name='Build &amp; run' parser='sh'>true</command>"
+                         "</filetype>");
+    host.menuAnswers.push_back(-1);
+    openCommandLine("make:a.c");
+    openFromPluginsMenu(-1);
+    openFromEditor(-1);
+    host.inputAnswers.push_back(directory.path("missing/dir/out.log"));
+    openFromPluginsMenu(4);
+    ASSERT_EQ(host.menus.size(), 4u);
+    EXPECT_EQ(host.menus[0].shownItems, (Lines{"1 Run", "2 Build & run"}));
+    EXPECT_EQ(host.menus[0].hotkeys, "12");
+    EXPECT_EQ(host.menus[1].shownItems, (Lines{"1 Show output", "2 Repeat last build", "3 Build file under cursor",
+                                               "4 Load output from file", "5 Save output to file",
+                                               "6 Run command..."}));
+    EXPECT_EQ(host.menus[1].hotkeys, "123456");
+    EXPECT_EQ(host.menus[2].shownItems, (Lines{"1 Show output", "2 Repeat last build", "3 Build this file"}));
+    EXPECT_EQ(host.menus[2].hotkeys, "123");
+    EXPECT_EQ(host.inputBoxes.at(0).title, "Save output to file");
+    EXPECT_EQ(host.messageBoxTexts(), (Lines{host.message(20)}));
+    for (const std::string& text : host.shownTexts()) {
+        if (text == "2 Build & run") continue;
+        EXPECT_EQ(text.find('&'), std::string::npos) << text;
+    }
 }

@@ -127,9 +127,41 @@ std::string ScriptedHost::rowText(int y) const {
     return text;
 }
 
+std::string ScriptedHost::shownMenuItem(const std::string& item, char* hotkey) {
+    std::string shown;
+    bool marked = false;
+    for (size_t i = 0; i < item.size(); ++i) {
+        if (!marked && item[i] == '&' && i + 1 < item.size()) {
+            ++i;
+            if (item[i] != '&') {
+                marked = true;
+                if (hotkey) *hotkey = item[i];
+            }
+        }
+        shown += item[i];
+    }
+    if (!marked && hotkey) *hotkey = ' ';
+    return shown;
+}
+
 std::string ScriptedHost::menuItemText(const std::string& item) {
-    size_t blank = item.find(' ');
-    return blank == std::string::npos ? item : item.substr(blank + 1);
+    std::string shown = shownMenuItem(item);
+    size_t blank = shown.find(' ');
+    return blank == std::string::npos ? shown : shown.substr(blank + 1);
+}
+
+std::vector<std::string> ScriptedHost::shownTexts() const {
+    std::vector<std::string> texts;
+    for (const Menu& menu : menus) {
+        texts.push_back(menu.title);
+        texts.insert(texts.end(), menu.shownItems.begin(), menu.shownItems.end());
+    }
+    for (const InputBoxCall& box : inputBoxes) {
+        texts.push_back(box.title);
+        texts.push_back(box.prompt);
+    }
+    for (const std::vector<std::string>& box : messageBoxes) texts.insert(texts.end(), box.begin(), box.end());
+    return texts;
 }
 
 const char* ScriptedHost::getMessage(int index) const {
@@ -158,6 +190,9 @@ int ScriptedHost::showMenu(const char* title, const FarMenuItem* items, int coun
     menu.helpTopic = helpTopic ? helpTopic : "";
     for (int i = 0; i < count; ++i) {
         menu.items.emplace_back(items[i].Text, strnlen(items[i].Text, sizeof items[i].Text));
+        char hotkey = ' ';
+        menu.shownItems.push_back(shownMenuItem(menu.items.back(), &hotkey));
+        menu.hotkeys += hotkey;
         if (items[i].Selected) menu.selected = i;
     }
     menus.push_back(menu);

@@ -26,6 +26,9 @@ public:
     struct Menu {
         std::string title;
         std::vector<std::string> items;
+        // The items as FAR draws them, and each one's hotkey (' ' for none).
+        std::vector<std::string> shownItems;
+        std::string hotkeys;
         int selected = -1;
         DWORD flags = 0;
         int maxHeight = 0;
@@ -108,8 +111,15 @@ public:
     int attributeAt(int x, int y) const { return attributes.at(y).at(x); }
     // The row without its trailing blanks.
     std::string rowText(int y) const;
-    // The menu texts without their "&n " numbers.
+    // A menu item as FAR draws it: up to the first lone '&' "&&" is one '&'; that '&' is not
+    // shown and marks the next character as the hotkey; after it the text shows as written.
+    // Titles, prompts and messages FAR shows exactly as given.
+    static std::string shownMenuItem(const std::string& item, char* hotkey = nullptr);
+    // A menu item as shown, without its "n " number.
     static std::string menuItemText(const std::string& item);
+    // Every text the host showed: menu titles and items as drawn, input-box titles and prompts,
+    // message boxes.
+    std::vector<std::string> shownTexts() const;
 
     // Services, as the plug-in calls them.
     const char* getMessage(int index) const;

@@ -81,3 +81,23 @@ WINE_CASE(TheConfigurationIsReadAgainWhenItsFileTimeChanges) {
     CHECK_EQ(announcedPrefix(plugin), "make:three");
     CHECK_EQ(plugin.host.messageBoxes.size(), 2u);
 }
+
+// FAR, built by MSVC, keeps the stack only 4-byte aligned: every export, over a whole build
+// whose output is classified, at each alignment. Each call goes through the convention gate
+// (registers, x87 control word, direction flag, the arguments removed), and GetPluginInfo's
+// record has guard bytes after it.
+WINE_CASE(EveryExportKeepsTheConventionAtAnyStackAlignment) {
+    for (int skew : {0, 4, 8, 12}) {
+        PluginCase plugin("convention");
+        plugin.stackSkew = skew;
+        plugin.writeConfig(configWith(outputChild() + " bytes"));
+        plugin.start();
+        CHECK_EQ(std::string(plugin.describe().CommandPrefix), "make");
+        plugin.openCommandLine("make:hello.c");
+        CHECK_EQ(plugin.keysLeft(), 0);
+        const ScreenFrame* window = plugin.frameWithPending(1);
+        CHECK(window != nullptr);
+        if (window) CHECK_EQ(plugin.rowKinds(*window, 8), (Lines{"-", "-", "-", "-", "-", "E*", "W", "-"}));
+        CHECK_EQ(plugin.savedOutput().size(), 12u);
+    }
+}

@@ -77,6 +77,21 @@ void writeArguments(int argc, char** argv) {
     }
 }
 
+// As a compiler does: each file named on the command line opened by its narrow name.
+void readFiles(int argc, char** argv) {
+    for (int i = 2; i < argc; ++i) {
+        std::FILE* file = std::fopen(argv[i], "rb");
+        if (!file) {
+            out(std::string("cannot read ") + argv[i] + "\n");
+            continue;
+        }
+        char content[200] = {0};
+        size_t length = std::fread(content, 1, sizeof content - 1, file);
+        std::fclose(file);
+        out(std::string("read ") + argv[i] + ": " + std::string(content, length));
+    }
+}
+
 void writeCurrentDirectory() {
     char directory[MAX_PATH + 1] = {0};
     GetCurrentDirectoryA(sizeof directory, directory);
@@ -120,6 +135,8 @@ int main(int argc, char** argv) {
         writeTailThenWait(argc > 2 ? argv[2] : "");
     } else if (mode == "args") {
         writeArguments(argc, argv);
+    } else if (mode == "read") {
+        readFiles(argc, argv);
     } else if (mode == "cwd") {
         writeCurrentDirectory();
     } else if (mode == "exit") {

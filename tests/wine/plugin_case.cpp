@@ -1,6 +1,8 @@
 #include "plugin_case.h"
 
 #include "hang_guard.h"
+#include "stdcall_gate.h"
+#include "wine_check.h"
 
 #include <cstring>
 #include <filesystem>
@@ -9,10 +11,11 @@
 
 namespace {
 
-template <typename Function>
-void findExport(HMODULE module, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
+void* findExport(HMODULE module, const char* name) { return reinterpret_cast<void*>(GetProcAddress(module, name)); }
+
+// Bytes after the record the module fills: GetPluginInfo must leave them alone.
+const size_t kGuardBytes = 64;
+const unsigned char kGuardByte = 0xA5;
 
 std::string currentDirectory() {
     char directory[MAX_PATH + 1] = {0};
@@ -42,10 +45,10 @@ PluginCase::PluginCase(const char* name)
     console.discard();
     module_ = LoadLibraryA((programDirectory() + "tinker.dll").c_str());
     if (!module_) return;
-    findExport(module_, "SetStartupInfo", setStartupInfo_);
-    findExport(module_, "GetPluginInfo", getPluginInfo_);
-    findExport(module_, "OpenPlugin", openPlugin_);
-    findExport(module_, "ExitFAR", exitFar_);
+    setStartupInfo_ = findExport(module_, "SetStartupInfo");
+    getPluginInfo_ = findExport(module_, "GetPluginInfo");
+    openPlugin_ = findExport(module_, "OpenPlugin");
+    exitFar_ = findExport(module_, "ExitFAR");
     if (!setStartupInfo_ || !getPluginInfo_ || !openPlugin_ || !exitFar_ || !recordSystemCalls(module_)) {
         FreeLibrary(module_);
         module_ = nullptr;
@@ -57,7 +60,7 @@ PluginCase::PluginCase(const char* name)
 PluginCase::~PluginCase() {
     calls.beforeConsoleRead = nullptr;
     if (module_) {
-        exitFar_();
+        callExport("ExitFAR", exitFar_, {});
         FreeLibrary(module_);
     }
     SetCurrentDirectoryA(startDirectory_.c_str());
@@ -91,14 +94,29 @@ void PluginCase::enterDirectory(const std::string& relative) const {
 void PluginCase::start() {
     if (!module_) return;
     PluginStartupInfo info = host.startupInfo(pluginDirectory() + "tinker.dll");
-    setStartupInfo_(&info);
+    callExport("SetStartupInfo", setStartupInfo_, {reinterpret_cast<std::uintptr_t>(&info)});
 }
 
 PluginInfo PluginCase::describe() {
+    std::vector<unsigned char> record(sizeof(PluginInfo) + kGuardBytes, kGuardByte);
+    std::memset(record.data(), 0, sizeof(PluginInfo));
+    if (module_) callExport("GetPluginInfo", getPluginInfo_, {reinterpret_cast<std::uintptr_t>(record.data())});
+    size_t untouchedAfterRecord = 0;
+    while (untouchedAfterRecord < kGuardBytes && record[sizeof(PluginInfo) + untouchedAfterRecord] == kGuardByte) {
+        ++untouchedAfterRecord;
+    }
+    CHECK_EQ(untouchedAfterRecord, kGuardBytes);
     PluginInfo info;
-    std::memset(&info, 0, sizeof info);
-    if (module_) getPluginInfo_(&info);
+    std::memcpy(&info, record.data(), sizeof info);
     return info;
+}
+
+std::uintptr_t PluginCase::callExport(const char* name, void* function, const std::vector<std::uintptr_t>& arguments) {
+    GateCall call = callThroughGate(function, arguments, stackSkew);
+    if (!call.broken.empty()) {
+        recordCheck(false, __FILE__, __LINE__, std::string(name) + " broke the convention: " + call.broken);
+    }
+    return call.result;
 }
 
 void PluginCase::open(int openFrom, INT_PTR item, const std::vector<INPUT_RECORD>& keys) {
@@ -111,7 +129,8 @@ void PluginCase::open(int openFrom, INT_PTR item, const std::vector<INPUT_RECORD
     keysDuringBuild.clear();
     if (module_) {
         HangGuard guard;
-        openPlugin_(openFrom, item);
+        callExport("OpenPlugin", openPlugin_,
+                   {static_cast<std::uintptr_t>(openFrom), static_cast<std::uintptr_t>(item)});
     }
     keysLeft_ = console.pending() + static_cast<int>(deferredKeys_.size());
     deferredKeys_.clear();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ public:
     PluginCase& operator=(const PluginCase&) = delete;
 
     bool loaded() const { return module_ != nullptr; }
+    HMODULE module() const { return module_; }
     std::string path(const std::string& relative) const;  // under the case's folder
     std::string write(const std::string& relative, const std::string& bytes) const;
     std::string pluginDirectory() const { return path("plugin\\"); }
@@ -57,6 +59,9 @@ public:
     // The last frame drawn while exactly this many input records were waiting.
     const ScreenFrame* frameWithPending(int pending) const;
 
+    // How far below a 16-byte boundary the stack is at each export's entry (0, 4, 8 or 12): the
+    // host keeps it only 4-byte aligned.
+    int stackSkew = 0;
     ScriptedHost host;
     ConsoleInput console;
     SystemCalls& calls;
@@ -70,11 +75,14 @@ private:
 
     std::string directory_;
     std::string startDirectory_;
+    // Calls an export through the convention gate; a broken convention fails the case.
+    std::uintptr_t callExport(const char* name, void* function, const std::vector<std::uintptr_t>& arguments);
+
     HMODULE module_ = nullptr;
-    void(WINAPI* setStartupInfo_)(const PluginStartupInfo*) = nullptr;
-    void(WINAPI* getPluginInfo_)(PluginInfo*) = nullptr;
-    HANDLE(WINAPI* openPlugin_)(int, INT_PTR) = nullptr;
-    void(WINAPI* exitFar_)() = nullptr;
+    void* setStartupInfo_ = nullptr;
+    void* getPluginInfo_ = nullptr;
+    void* openPlugin_ = nullptr;
+    void* exitFar_ = nullptr;
     int keysLeft_ = 0;
     std::vector<INPUT_RECORD> deferredKeys_;  // typed at the window's first read
 };

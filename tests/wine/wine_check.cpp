@@ -15,6 +15,13 @@ std::vector<RegisteredCase>& registry() {
     return cases;
 }
 
+// The summary names the build, so that a log shows which module the cases ran on.
+#if defined(__i386__)
+const char kBuildName[] = "i686";
+#else
+const char kBuildName[] = "x86_64";
+#endif
+
 int failedChecks = 0;
 const char* runningCase = "";
 
@@ -47,7 +54,7 @@ int runCases(const char* filter) {
         std::fflush(stdout);
         (ok ? passed : failed) += 1;
     }
-    std::printf("SUMMARY: %d passed, %d failed\n", passed, failed);
+    std::printf("%s: SUMMARY: %d passed, %d failed\n", kBuildName, passed, failed);
     std::fflush(stdout);
     return failed;
 }
