@@ -174,13 +174,11 @@ std::string parserForProgram(const std::string& program) {
     return "";
 }
 
-}  // namespace
-
-int runHeadlessBuild(const std::string& configFile, const std::string& command, const std::string& parser,
-                     const std::string& languageDirectory, std::FILE* out, std::FILE* errors) {
+// Loads the configuration for a batch mode; its problems are counted on errors, not shown.
+bool loadForBatch(const std::string& configFile, std::FILE* errors) {
     if (!xmlLoadFile(configFile.c_str())) {
         std::fprintf(errors, "tinker: cannot load the configuration %s\n", configFile.c_str());
-        return 2;
+        return false;
     }
     ProblemCollector collector;
     BuildConfiguration(collector);
@@ -188,6 +186,14 @@ int runHeadlessBuild(const std::string& configFile, const std::string& command, 
         std::fprintf(errors, "tinker: the configuration has %zu problem(s); see tinker --check-config\n",
                      collector.problems.size());
     }
+    return true;
+}
+
+}  // namespace
+
+int runHeadlessBuild(const std::string& configFile, const std::string& command, const std::string& parser,
+                     const std::string& languageDirectory, std::FILE* out, std::FILE* errors) {
+    if (!loadForBatch(configFile, errors)) return 2;
     if (!parser.empty() && !configuration().parsers.find(parser.c_str())) {
         std::fprintf(errors, "tinker: unknown parser '%s' (the configuration has: %s)\n", parser.c_str(),
                      joined(parserNames()).c_str());
@@ -233,16 +239,7 @@ int runHeadlessBuild(const std::string& configFile, const std::string& command, 
 
 int classifyLines(const std::string& configFile, const std::string& parser, const std::string& inputFile,
                   bool resolve, std::FILE* out, std::FILE* errors) {
-    if (!xmlLoadFile(configFile.c_str())) {
-        std::fprintf(errors, "tinker: cannot load the configuration %s\n", configFile.c_str());
-        return 2;
-    }
-    ProblemCollector collector;
-    BuildConfiguration(collector);
-    if (!collector.problems.empty()) {
-        std::fprintf(errors, "tinker: the configuration has %zu problem(s); see tinker --check-config\n",
-                     collector.problems.size());
-    }
+    if (!loadForBatch(configFile, errors)) return 2;
     int result = 0;
     std::FILE* input = nullptr;
     if (!configuration().parsers.find(parser.c_str())) {
