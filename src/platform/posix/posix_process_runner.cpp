@@ -151,6 +151,9 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
         return RunPipeFailed;
     }
 
+    // Caught from before the start: a press in the build's first moments would otherwise end the
+    // host; it is passed on once the build's group exists.
+    InterruptCatcher interrupts;
     pid_t shell = fork();
     if (shell == 0) {
         // A group of its own: a stop reaches every process the build started, and nothing else.
@@ -187,7 +190,6 @@ int PosixPlatform::runCommand(const char* commandLine, OutputSink& sink) {
         return RunStartFailed;
     }
 
-    InterruptCatcher interrupts;
     RunOutcome outcome;
     outputPipe_ = output[0];
     bool pipeOpen = true;
