@@ -29,21 +29,8 @@ Menu::Menu(UiContext& ui, const MenuRequest& request) : ui_(ui), request_(reques
 }
 
 MenuResult Menu::run() {
-    ScreenSnapshot under = ui_.display.save();
     MenuResult result;
-    for (bool done = false; !done;) {
-        draw();
-        KeyEvent key;
-        KeyWait wait = waitForKey(ui_, key);
-        if (wait == KeyWait::Ended) break;
-        if (wait == KeyWait::Resized) {
-            ui_.display.restore(under);
-            continue;
-        }
-        done = handleKey(key, result);
-    }
-    ui_.display.restore(under);
-    ui_.display.requestFlush();
+    runModal(ui_, [this] { draw(); }, [this, &result](const KeyEvent& key) { return handleKey(key, result); });
     return result;
 }
 

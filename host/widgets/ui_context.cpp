@@ -22,6 +22,23 @@ bool applyPendingResize(UiContext& ui) {
     return true;
 }
 
+void runModal(UiContext& ui, const std::function<void()>& draw, const std::function<bool(const KeyEvent&)>& handleKey) {
+    ScreenSnapshot under = ui.display.save();
+    for (bool done = false; !done;) {
+        draw();
+        KeyEvent key;
+        KeyWait wait = waitForKey(ui, key);
+        if (wait == KeyWait::Ended) break;
+        if (wait == KeyWait::Resized) {
+            ui.display.restore(under);
+            continue;
+        }
+        done = handleKey(key);
+    }
+    ui.display.restore(under);
+    ui.display.requestFlush();
+}
+
 bool isControlPressed(const KeyEvent& key) { return key.controlState & (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED); }
 
 bool isAltPressed(const KeyEvent& key) { return key.controlState & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED); }

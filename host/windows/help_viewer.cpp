@@ -30,20 +30,7 @@ public:
 
     bool run(const std::string& name) {
         if (!open(name)) return false;
-        ScreenSnapshot under = ui_.display.save();
-        for (bool done = false; !done;) {
-            draw();
-            KeyEvent key;
-            KeyWait wait = waitForKey(ui_, key);
-            if (wait == KeyWait::Ended) break;
-            if (wait == KeyWait::Resized) {
-                ui_.display.restore(under);
-                continue;
-            }
-            done = handleKey(key);
-        }
-        ui_.display.restore(under);
-        ui_.display.requestFlush();
+        runModal(ui_, [this] { draw(); }, [this](const KeyEvent& key) { return handleKey(key); });
         return true;
     }
 
