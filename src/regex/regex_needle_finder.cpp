@@ -31,6 +31,8 @@ size_t RegexNeedleFinder::collect(const uint8_t* begin, const uint8_t* end, uint
     return 0;
 }
 
+size_t RegexNeedleFinder::collectPadded(const uint8_t*, size_t, uint32_t*, size_t) const { return 0; }
+
 #else
 
 namespace {
@@ -167,7 +169,7 @@ bool RegexNeedleFinder::prepare(const std::vector<Needle>& needles, const uint8_
     for (const Needle& needle : needles) {
         if (needle.length < 2) return false;
         uint32_t window = chooseWindow(needle, counts);
-        uint8_t bit = uint8_t(1u << count_);
+        uint8_t bit = uint8_t(1u << count_ % kGroups);
         for (uint32_t k = 0; k < kWindow; ++k) {
             if (window + k < needle.length) {
                 uint8_t byte = needle.bytes[window + k];
@@ -203,14 +205,28 @@ size_t RegexNeedleFinder::recordWhole(const uint8_t* needlesAt, uint64_t places,
         size_t offset = size_t(__builtin_ctzll(places));
         size_t at = place + offset;
         for (uint32_t bits = needlesAt[offset]; bits; bits &= bits - 1) {
-            const Known& known = known_[__builtin_ctz(bits)];
-            if (at < known.window) continue;
-            size_t start = at - known.window;
-            if (start + known.needle.length <= length &&
-                std::memcmp(text + start, known.needle.bytes, known.needle.length) == 0) {
-                starts[count++] = uint32_t(start);
+            for (size_t index = size_t(__builtin_ctz(bits)); index < count_; index += kGroups) {
+                const Known& known = known_[index];
+                if (at < known.window) continue;
+                size_t start = at - known.window;
+                if (start + known.needle.length <= length &&
+                    std::memcmp(text + start, known.needle.bytes, known.needle.length) == 0) {
+                    starts[count++] = uint32_t(start);
+                }
             }
         }
+    }
+    return count;
+}
+
+size_t RegexNeedleFinder::collectPadded(const uint8_t* text, size_t length, uint32_t* starts, size_t most) const {
+    alignas(64) uint8_t needlesAt[kBlock];
+    uint64_t places = 0;
+    size_t count = 0;
+    for (size_t place = 0; place < length && count < most; place += kBlock) {
+        place = nextCandidates(text, place, length, needlesAt, &places);
+        if (place >= length) break;
+        count = recordWhole(needlesAt, places, place, text, length, starts, count);
     }
     return count;
 }

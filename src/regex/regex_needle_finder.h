@@ -4,14 +4,15 @@
 #include <cstdint>
 #include <vector>
 
-// Finds the first of up to eight byte strings in a long text, all in one pass: each string is
-// known by four adjacent bytes of it (its window), and table lookups tell for every place of
-// the text at once which strings' windows may stand there. Only those places are compared in
-// full. Works where the processor has the wide (AVX2) instructions, which look up a byte by its
+// Finds the first of up to twenty-four byte strings in a long text, all in one pass: each
+// string is known by four adjacent bytes of it (its window), and table lookups tell for every
+// place of the text at once which of eight groups of strings may have a window there (beyond
+// eight strings, a group holds several). Only those places are compared in full. Works where the processor has the wide (AVX2) instructions, which look up a byte by its
 // nibbles; where it has the widest ones (AVX-512 VBMI), a byte is looked up whole.
 class RegexNeedleFinder {
 public:
-    static const size_t kMaxNeedles = 8;
+    static const size_t kMaxNeedles = 24;
+    static const size_t kGroups = 8;  // one bit of a lookup each
     static const uint32_t kWindow = 4;
     static const size_t kBlock = 64;  // places looked at together
 
@@ -33,6 +34,11 @@ public:
     static const size_t kMostInBlock = kBlock * kMaxNeedles;
     size_t collect(const uint8_t* begin, const uint8_t* end, uint32_t* starts, size_t most, size_t* complete) const;
 
+    // The starts of needles standing whole in a short text that has kPadding readable bytes
+    // behind it, in no order; up to most of them (then there may be more).
+    static const size_t kPadding = kBlock + kWindow - 1;
+    size_t collectPadded(const uint8_t* text, size_t length, uint32_t* starts, size_t most) const;
+
     // For tests: whether the wide instructions, and the lookup of whole bytes, may be used where
     // the processor has them.
     static void allowWide(bool allowed);
@@ -44,7 +50,7 @@ private:
         uint32_t window;  // the offset of the bytes it is known by
     };
     // For each byte of a window, the lookups by low and by high nibble, each repeated for both
-    // halves of a wide register. Bit i stands for needle i.
+    // halves of a wide register. Bit i stands for the needles i, i + kGroups, ...
     alignas(32) uint8_t low_[kWindow][32] = {};
     alignas(32) uint8_t high_[kWindow][32] = {};
     // The same by the byte's low seven bits.
