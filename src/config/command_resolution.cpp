@@ -31,7 +31,15 @@ bool slotTookPart(const CaptureSlots& slots, int slot, int subjectLength) {
 // The decimal number read at the slot's start, as atoi reads it; fallback when the slot is unused.
 int32_t numberAtSlot(const CaptureSlots& slots, int slot, const String& line, int32_t fallback) {
     if (!slotTookPart(slots, slot, line.length())) return fallback;
-    return std::atoi(line.text() + slots[slot].start);
+    const char* digits = line.text() + slots[slot].start;
+    // The usual few digits are read here; anything else (a sign, blanks, a long number) by atoi.
+    int32_t number = 0;
+    for (int i = 0; i < 9; ++i) {
+        unsigned digit = unsigned(digits[i] - '0');
+        if (digit > 9) return i > 0 ? number : std::atoi(digits);
+        number = number * 10 + int32_t(digit);
+    }
+    return std::atoi(digits);
 }
 
 // A pattern that runs past its step budget this often in a round is off for the rest of it:
@@ -74,7 +82,7 @@ Parser* findParser(const char* name) {
     static String lastName;
     static Parser* lastParser = nullptr;
     Configuration& model = configuration();
-    if (model.generation == generation && lastName.equals(name)) return lastParser;
+    if (model.generation == generation && lastName.text() && std::strcmp(lastName.text(), name) == 0) return lastParser;
     std::unique_ptr<Parser>* entry = model.parsers.find(name);
     generation = model.generation;
     lastName.assign(name);
@@ -336,9 +344,10 @@ void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& 
     struct Candidate {
         Parser* parser;
         bool found;
+        std::vector<int> unitedGates;  // where its gates stand in the united set
     };
     std::vector<Candidate> candidates;
-    for (int i = 0; i < names.count(); ++i) candidates.push_back(Candidate{findParser(names.at(i)->text()), false});
+    for (int i = 0; i < names.count(); ++i) candidates.push_back(Candidate{findParser(names.at(i)->text()), false, {}});
     auto lookFor = [&lines](Candidate& candidate, int first, int end) {
         visitCandidateLines(candidate.parser->gates, candidate.parser->everyPatternGated, lines, first, end,
                             [&candidate](int, const String& line) {
@@ -360,7 +369,7 @@ void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& 
     std::vector<Candidate*> together;
     for (Candidate& candidate : candidates) {
         if (!candidate.parser || candidate.found) continue;
-        if (candidate.parser->everyPatternGated && united.addGatesOf(candidate.parser->gates)) {
+        if (candidate.parser->everyPatternGated && united.addGatesOf(candidate.parser->gates, &candidate.unitedGates)) {
             together.push_back(&candidate);
         } else {
             lookFor(candidate, early, lines.count());
@@ -370,9 +379,14 @@ void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& 
         fitToLines(united, lines);
         size_t left = together.size();
         visitCandidateLines(united, true, lines, early, lines.count(), [&](int, const String& line) {
+            if (!line.text()) return true;
+            // One look at the line for all gates; each parser is told which of its own passed.
+            uint32_t passed = united.passing(line.text(), line.text() + line.length());
             for (Candidate* candidate : together) {
                 LineMatch match;
-                if (candidate->found || !classifyWith(*candidate->parser, line, match)) continue;
+                if (candidate->found) continue;
+                uint32_t own = RegexGateSet::passingOfPart(passed, candidate->unitedGates);
+                if (!classifyPassing(*candidate->parser, line, match, own)) continue;
                 candidate->found = true;
                 --left;
             }

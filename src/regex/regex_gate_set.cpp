@@ -58,21 +58,36 @@ int RegexGateSet::add(const Regex& regex) {
     for (const std::string& alternative : alternatives) shortestAlternative = std::min(shortestAlternative, alternative.size());
     if (shortestAlternative > runLength) gate = Gate{alternatives, false, 0, &regex, -1};
     if (gate.literals.empty()) return -1;
-    for (size_t i = 0; i < gates_.size(); ++i) {
-        if (gates_[i].literals == gate.literals && gates_[i].folded == gate.folded) return int(i);
+    int index = 0;
+    while (size_t(index) < gates_.size() && !(gates_[size_t(index)].literals == gate.literals &&
+                                               gates_[size_t(index)].folded == gate.folded)) {
+        ++index;
     }
-    if (gates_.size() >= size_t(kMaxGates)) return -1;
-    gates_.push_back(gate);
-    if (gate.pair >= 0) pairGates_ |= 1u << (gates_.size() - 1);
-    buildPairScans();
-    return int(gates_.size()) - 1;
+    if (size_t(index) == gates_.size()) {
+        if (gates_.size() >= size_t(kMaxGates)) return -1;
+        gates_.push_back(gate);
+        if (gate.pair >= 0) pairGates_ |= 1u << index;
+        buildPairScans();
+    }
+    for (int byte = 0; byte < 256; ++byte) {
+        if (!regex.firstCharsValid() || regex.isFirstChar(uint8_t(byte))) gatesByFirstByte_[byte] |= 1u << index;
+    }
+    return index;
 }
 
-bool RegexGateSet::addGatesOf(const RegexGateSet& other) {
+bool RegexGateSet::addGatesOf(const RegexGateSet& other, std::vector<int>* places) {
     std::vector<Gate> added;
+    std::vector<int> found;
     for (const Gate& gate : other.gates_) {
         auto same = [&gate](const Gate& kept) { return kept.literals == gate.literals && kept.folded == gate.folded; };
-        if (std::none_of(gates_.begin(), gates_.end(), same) && std::none_of(added.begin(), added.end(), same)) {
+        auto kept = std::find_if(gates_.begin(), gates_.end(), same);
+        auto adding = std::find_if(added.begin(), added.end(), same);
+        if (kept != gates_.end()) {
+            found.push_back(int(kept - gates_.begin()));
+        } else if (adding != added.end()) {
+            found.push_back(int(gates_.size() + size_t(adding - added.begin())));
+        } else {
+            found.push_back(int(gates_.size() + added.size()));
             added.push_back(gate);
         }
     }
@@ -82,7 +97,19 @@ bool RegexGateSet::addGatesOf(const RegexGateSet& other) {
         if (gate.pair >= 0) pairGates_ |= 1u << (gates_.size() - 1);
     }
     buildPairScans();
+    for (int byte = 0; byte < 256; ++byte) {
+        for (size_t i = 0; i < found.size(); ++i) {
+            gatesByFirstByte_[byte] |= (other.gatesByFirstByte_[byte] >> i & 1u) << found[i];
+        }
+    }
+    if (places) *places = found;
     return true;
+}
+
+uint32_t RegexGateSet::passingOfPart(uint32_t passed, const std::vector<int>& places) {
+    uint32_t part = 0;
+    for (size_t i = 0; i < places.size(); ++i) part |= (passed >> places[i] & 1u) << i;
+    return part;
 }
 
 void RegexGateSet::buildPairScans() {
@@ -101,6 +128,7 @@ void RegexGateSet::buildPairScans() {
             scan.length = uint32_t(literal.size());
             scan.pair = uint32_t(gate.literals.size() == 1 ? gate.pair : rarestPair(literal.data(), int32_t(literal.size())));
             scan.bit = 1u << i;
+            scan.held = 0;
 #if defined(TINKER_SSE2_SEARCH)
             scan.first = _mm_set1_epi8(char(scan.bytes[scan.pair]));
             scan.second = _mm_set1_epi8(char(scan.bytes[scan.pair + 1]));
@@ -125,6 +153,17 @@ void RegexGateSet::buildPairScans() {
             }
         }
         if (!holdsAnother) bulkScans_.push_back(scan);
+    }
+    // Every gate holds one that the bulk search looks for (the shortest it holds does).
+    for (PairScan& scan : pairScans_) {
+        std::string bytes(reinterpret_cast<const char*>(scan.bytes), scan.length);
+        for (const PairScan& bulk : bulkScans_) {
+            size_t at = bytes.find(reinterpret_cast<const char*>(bulk.bytes), 0, bulk.length);
+            if (at != std::string::npos) {
+                scan.held = uint32_t(at);
+                break;
+            }
+        }
     }
     fitBulkSearch(nullptr, 0);
     sharedByte_ = -1;
@@ -183,14 +222,48 @@ uint32_t RegexGateSet::passingPairScan(const uint8_t* begin, size_t length, uint
 #endif
 }
 
+bool RegexGateSet::passingByBulkSearch(const uint8_t* begin, size_t length, uint32_t gates, uint32_t* passed) const {
+    const size_t kMostPlaces = 16;
+    alignas(64) uint8_t padded[kScanLimit + RegexNeedleFinder::kPadding];
+    std::memcpy(padded, begin, length);
+    // The search reads blocks past the subject's end; its bytes there must be defined.
+    std::memset(padded + length, 0, RegexNeedleFinder::kPadding);
+    uint32_t starts[kMostPlaces + RegexNeedleFinder::kMostInBlock];
+    size_t count = bulkFinder_.collectPadded(padded, length, starts, kMostPlaces);
+    if (count >= kMostPlaces) return false;
+    *passed = 0;
+    for (size_t i = 0; i < count; ++i) {
+        for (const PairScan& scan : pairScans_) {
+            if (!(gates & scan.bit) || starts[i] < scan.held) continue;
+            size_t at = starts[i] - scan.held;
+            if (at + scan.length <= length && std::memcmp(padded + at, scan.bytes, scan.length) == 0) {
+                *passed |= scan.bit;
+                gates &= ~scan.bit;
+            }
+        }
+    }
+    return true;
+}
+
 uint32_t RegexGateSet::passing(const char* begin, const char* end) const {
+    if (begin == end) return 0;
     const uint8_t* first = reinterpret_cast<const uint8_t*>(begin);
     const uint8_t* last = reinterpret_cast<const uint8_t*>(end);
-    uint32_t passed = passingOneByOne(first, last, allGates() & ~pairGates_);
+    uint32_t wanted = gatesByFirstByte_[*first];
+    uint32_t passed = passingOneByOne(first, last, wanted & ~pairGates_);
+    uint32_t pairs = wanted & pairGates_;
     size_t length = size_t(last - first);
-    if (!pairGates_ || (sharedByte_ >= 0 && !std::memchr(first, sharedByte_, length))) return passed;
-    if (length <= kScanLimit) return passed | passingPairScan(first, length, pairGates_);
-    return passed | passingOneByOne(first, last, pairGates_);
+    if (!pairs || (sharedByte_ >= 0 && !std::memchr(first, sharedByte_, length))) return passed;
+    uint32_t pairsPassed = 0;
+    // The search for all gates at once pays where many are wanted; a few are scanned for alone.
+    uint32_t beyondTwo = pairs & (pairs - 1);
+    beyondTwo &= beyondTwo - 1;
+    bool many = beyondTwo != 0;
+    if (many && bulkFinder_.ready() && length <= kScanLimit && passingByBulkSearch(first, length, pairs, &pairsPassed)) {
+        return passed | pairsPassed;
+    }
+    if (length <= kScanLimit) return passed | passingPairScan(first, length, pairs);
+    return passed | passingOneByOne(first, last, pairs);
 }
 
 size_t RegexGateSet::firstPairGateInBlock(const uint8_t* text, size_t from, size_t length) const {

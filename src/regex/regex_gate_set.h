@@ -26,9 +26,14 @@ public:
     // literal, or its required alternatives when each of them is longer.
     int add(const Regex& regex);
     // Adds the gates of another set (an equal one is shared), so that one search looks for the
-    // gates of both; false, with none added, when they do not all fit.
-    bool addGatesOf(const RegexGateSet& other);
-    // Bit i is set when the subject contains gate i.
+    // gates of both; false, with none added, when they do not all fit. With places, tells where
+    // each of the other's gates stands in this set.
+    bool addGatesOf(const RegexGateSet& other, std::vector<int>* places = nullptr);
+    // The other's gates that passed, given the bits of this set's that passed and where the
+    // other's gates stand here (as addGatesOf told).
+    static uint32_t passingOfPart(uint32_t passed, const std::vector<int>& places);
+    // Bit i is set when the subject contains gate i and begins with a byte that a pattern with
+    // that gate may begin with (a subject that does not is not searched for it).
     uint32_t passing(const char* begin, const char* end) const;
     // A place in [begin, end) where a gate stands whole and that every gate standing whole in
     // the stretch ends after (a gate holding another is found by the one it holds), end when
@@ -62,6 +67,10 @@ private:
     uint32_t passingOneByOne(const uint8_t* begin, const uint8_t* end, uint32_t gates) const;
     // The same for the pair gates, all in one scan of a copy of a short subject.
     uint32_t passingPairScan(const uint8_t* begin, size_t length, uint32_t gates) const;
+    // The same for a short subject from where the bulk search finds the gates that hold no
+    // other: each pair gate is compared only where one it holds starts. False when the subject
+    // has too many such places.
+    bool passingByBulkSearch(const uint8_t* begin, size_t length, uint32_t gates, uint32_t* passed) const;
     // The first start at or after from, among thirty-two, where a pair gate stands whole within
     // length bytes of text; length when there is none. Reads up to the furthest pair offset
     // plus thirty-three bytes past from.
@@ -77,6 +86,7 @@ private:
         uint32_t length;
         uint32_t pair;
         uint32_t bit;
+        uint32_t held;  // where a gate of bulkScans_ stands in it (0 for those themselves)
     };
 
     std::vector<Gate> gates_;
@@ -84,6 +94,8 @@ private:
     std::vector<PairScan> bulkScans_;  // those that hold no other whole, for firstGate
     RegexNeedleFinder bulkFinder_;       // the same, all at once where the processor allows
     uint32_t pairGates_ = 0;  // the gates found by the combined scan
+    // Per first byte of a subject, the gates of the patterns that may begin with it.
+    uint32_t gatesByFirstByte_[256] = {};
     uint32_t shortestPairGate_ = ~0u;
     uint32_t furthestPair_ = 0;  // the largest pair offset of a pair gate
     // A byte that every pair gate contains, -1 when they share none: a subject without it

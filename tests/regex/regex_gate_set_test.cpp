@@ -180,7 +180,8 @@ TEST(RegexGateSet, FirstGateFindsTheFirstWholeGateOfAStretch) {
     EXPECT_EQ(RegexGateSet().firstGate(text, text + sizeof text - 1), text + sizeof text - 1);
 }
 
-// Past the short-subject limit the gates are searched one by one, alternatives too.
+// Past the short-subject limit the gates are searched one by one, alternatives too; a subject
+// that no pattern of the gate may begin with is not searched.
 TEST(RegexGateSet, ALongSubjectPassesAnAlternativesGate) {
     Regex regex;
     ASSERT_EQ(regex.compile("/^\\w*(Error|Exception|Exit)\\b/", RegexDelimited | RegexFirstChars), 1);
@@ -188,8 +189,11 @@ TEST(RegexGateSet, ALongSubjectPassesAnAlternativesGate) {
     int gate = set.add(regex);
     ASSERT_GE(gate, 0);
     for (size_t padding : {10, 2000}) {
-        std::string subject = std::string(padding, '=') + "Exit";
+        std::string subject = std::string(padding, 'a') + "Exit";
         EXPECT_EQ(set.passing(subject.data(), subject.data() + subject.size()) >> gate & 1, 1u) << padding;
+        subject.front() = '=';
+        EXPECT_EQ(set.passing(subject.data(), subject.data() + subject.size()) >> gate & 1, 0u) << padding;
+        subject.front() = 'a';
         subject.back() = 'x';
         EXPECT_EQ(set.passing(subject.data(), subject.data() + subject.size()) >> gate & 1, 0u) << padding;
     }
