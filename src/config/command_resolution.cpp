@@ -345,9 +345,10 @@ void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& 
         Parser* parser;
         bool found;
         std::vector<int> unitedGates;  // where its gates stand in the united set
+        uint32_t unitedMask;           // their bits there
     };
     std::vector<Candidate> candidates;
-    for (int i = 0; i < names.count(); ++i) candidates.push_back(Candidate{findParser(names.at(i)->text()), false, {}});
+    for (int i = 0; i < names.count(); ++i) candidates.push_back(Candidate{findParser(names.at(i)->text()), false, {}, 0});
     auto lookFor = [&lines](Candidate& candidate, int first, int end) {
         visitCandidateLines(candidate.parser->gates, candidate.parser->everyPatternGated, lines, first, end,
                             [&candidate](int, const String& line) {
@@ -370,6 +371,7 @@ void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& 
     for (Candidate& candidate : candidates) {
         if (!candidate.parser || candidate.found) continue;
         if (candidate.parser->everyPatternGated && united.addGatesOf(candidate.parser->gates, &candidate.unitedGates)) {
+            for (int gate : candidate.unitedGates) candidate.unitedMask |= 1u << gate;
             together.push_back(&candidate);
         } else {
             lookFor(candidate, early, lines.count());
@@ -384,7 +386,7 @@ void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& 
             uint32_t passed = united.passing(line.text(), line.text() + line.length());
             for (Candidate* candidate : together) {
                 LineMatch match;
-                if (candidate->found) continue;
+                if (candidate->found || !(passed & candidate->unitedMask)) continue;
                 uint32_t own = RegexGateSet::passingOfPart(passed, candidate->unitedGates);
                 if (!classifyPassing(*candidate->parser, line, match, own)) continue;
                 candidate->found = true;

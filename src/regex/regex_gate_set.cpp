@@ -129,6 +129,7 @@ void RegexGateSet::buildPairScans() {
             scan.pair = uint32_t(gate.literals.size() == 1 ? gate.pair : rarestPair(literal.data(), int32_t(literal.size())));
             scan.bit = 1u << i;
             scan.held = 0;
+            scan.heldNeedle = 0;
 #if defined(TINKER_SSE2_SEARCH)
             scan.first = _mm_set1_epi8(char(scan.bytes[scan.pair]));
             scan.second = _mm_set1_epi8(char(scan.bytes[scan.pair + 1]));
@@ -155,12 +156,17 @@ void RegexGateSet::buildPairScans() {
         if (!holdsAnother) bulkScans_.push_back(scan);
     }
     // Every gate holds one that the bulk search looks for (the shortest it holds does).
-    for (PairScan& scan : pairScans_) {
+    holdersOfBulkScan_.assign(bulkScans_.size(), {});
+    for (size_t i = 0; i < pairScans_.size(); ++i) {
+        PairScan& scan = pairScans_[i];
         std::string bytes(reinterpret_cast<const char*>(scan.bytes), scan.length);
-        for (const PairScan& bulk : bulkScans_) {
+        for (size_t needle = 0; needle < bulkScans_.size(); ++needle) {
+            const PairScan& bulk = bulkScans_[needle];
             size_t at = bytes.find(reinterpret_cast<const char*>(bulk.bytes), 0, bulk.length);
             if (at != std::string::npos) {
                 scan.held = uint32_t(at);
+                scan.heldNeedle = uint32_t(needle);
+                holdersOfBulkScan_[needle].push_back(uint32_t(i));
                 break;
             }
         }
@@ -229,14 +235,19 @@ bool RegexGateSet::passingByBulkSearch(const uint8_t* begin, size_t length, uint
     // The search reads blocks past the subject's end; its bytes there must be defined.
     std::memset(padded + length, 0, RegexNeedleFinder::kPadding);
     uint32_t starts[kMostPlaces + RegexNeedleFinder::kMostInBlock];
-    size_t count = bulkFinder_.collectPadded(padded, length, starts, kMostPlaces);
+    uint8_t needles[kMostPlaces + RegexNeedleFinder::kMostInBlock];
+    size_t count = bulkFinder_.collectPadded(padded, length, starts, needles, kMostPlaces);
     if (count >= kMostPlaces) return false;
     *passed = 0;
     for (size_t i = 0; i < count; ++i) {
-        for (const PairScan& scan : pairScans_) {
+        const PairScan& found = bulkScans_[needles[i]];
+        for (uint32_t holder : holdersOfBulkScan_[needles[i]]) {
+            const PairScan& scan = pairScans_[holder];
             if (!(gates & scan.bit) || starts[i] < scan.held) continue;
             size_t at = starts[i] - scan.held;
-            if (at + scan.length <= length && std::memcmp(padded + at, scan.bytes, scan.length) == 0) {
+            // The scan found is itself whole there; a gate holding it is compared.
+            if (scan.bytes == found.bytes ||
+                (at + scan.length <= length && std::memcmp(padded + at, scan.bytes, scan.length) == 0)) {
                 *passed |= scan.bit;
                 gates &= ~scan.bit;
             }

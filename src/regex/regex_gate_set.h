@@ -86,13 +86,16 @@ private:
         uint32_t length;
         uint32_t pair;
         uint32_t bit;
-        uint32_t held;  // where a gate of bulkScans_ stands in it (0 for those themselves)
+        uint32_t held;        // where a gate of bulkScans_ stands in it (0 for those themselves)
+        uint32_t heldNeedle;  // which of bulkScans_ that is
     };
 
     std::vector<Gate> gates_;
     std::vector<PairScan> pairScans_;  // rebuilt whenever a pair gate is added
     std::vector<PairScan> bulkScans_;  // those that hold no other whole, for firstGate
     RegexNeedleFinder bulkFinder_;       // the same, all at once where the processor allows
+    // Per scan of bulkScans_, the pair scans that hold it: where it is found, they may stand.
+    std::vector<std::vector<uint32_t>> holdersOfBulkScan_;
     uint32_t pairGates_ = 0;  // the gates found by the combined scan
     // Per first byte of a subject, the gates of the patterns that may begin with it.
     uint32_t gatesByFirstByte_[256] = {};

@@ -31,7 +31,7 @@ size_t RegexNeedleFinder::collect(const uint8_t* begin, const uint8_t* end, uint
     return 0;
 }
 
-size_t RegexNeedleFinder::collectPadded(const uint8_t*, size_t, uint32_t*, size_t) const { return 0; }
+size_t RegexNeedleFinder::collectPadded(const uint8_t*, size_t, uint32_t*, uint8_t*, size_t) const { return 0; }
 
 #else
 
@@ -200,7 +200,7 @@ size_t RegexNeedleFinder::nextCandidates(const uint8_t* text, size_t place, size
 }
 
 size_t RegexNeedleFinder::recordWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text,
-                                      size_t length, uint32_t* starts, size_t count) const {
+                                      size_t length, uint32_t* starts, uint8_t* needles, size_t count) const {
     for (; places; places &= places - 1) {
         size_t offset = size_t(__builtin_ctzll(places));
         size_t at = place + offset;
@@ -211,6 +211,7 @@ size_t RegexNeedleFinder::recordWhole(const uint8_t* needlesAt, uint64_t places,
                 size_t start = at - known.window;
                 if (start + known.needle.length <= length &&
                     std::memcmp(text + start, known.needle.bytes, known.needle.length) == 0) {
+                    if (needles) needles[count] = uint8_t(index);
                     starts[count++] = uint32_t(start);
                 }
             }
@@ -219,14 +220,15 @@ size_t RegexNeedleFinder::recordWhole(const uint8_t* needlesAt, uint64_t places,
     return count;
 }
 
-size_t RegexNeedleFinder::collectPadded(const uint8_t* text, size_t length, uint32_t* starts, size_t most) const {
+size_t RegexNeedleFinder::collectPadded(const uint8_t* text, size_t length, uint32_t* starts, uint8_t* needles,
+                                        size_t most) const {
     alignas(64) uint8_t needlesAt[kBlock];
     uint64_t places = 0;
     size_t count = 0;
     for (size_t place = 0; place < length && count < most; place += kBlock) {
         place = nextCandidates(text, place, length, needlesAt, &places);
         if (place >= length) break;
-        count = recordWhole(needlesAt, places, place, text, length, starts, count);
+        count = recordWhole(needlesAt, places, place, text, length, starts, needles, count);
     }
     return count;
 }
@@ -244,7 +246,7 @@ size_t RegexNeedleFinder::collect(const uint8_t* begin, const uint8_t* end, uint
     while (place < wholeBlocks) {
         place = nextCandidates(begin, place, wholeBlocks, needlesAt, &places);
         if (place >= wholeBlocks) break;
-        count = recordWhole(needlesAt, places, place, begin, length, starts, count);
+        count = recordWhole(needlesAt, places, place, begin, length, starts, nullptr, count);
         place += kBlock;
         if (count >= most) {
             // A start is seen at most furthestWindow_ places before its window.
@@ -262,7 +264,7 @@ size_t RegexNeedleFinder::collect(const uint8_t* begin, const uint8_t* end, uint
                 break;
             }
             if (nextCandidates(padded, copied, copied + 1, needlesAt, &places) == copied) {
-                count = recordWhole(needlesAt, places, place + copied, begin, length, starts, count);
+                count = recordWhole(needlesAt, places, place + copied, begin, length, starts, nullptr, count);
             }
         }
     }

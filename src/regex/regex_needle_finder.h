@@ -35,9 +35,10 @@ public:
     size_t collect(const uint8_t* begin, const uint8_t* end, uint32_t* starts, size_t most, size_t* complete) const;
 
     // The starts of needles standing whole in a short text that has kPadding readable bytes
-    // behind it, in no order; up to most of them (then there may be more).
+    // behind it, in no order, with the number of the needle (as prepared) that stands at each
+    // in needles; up to most of them (then there may be more).
     static const size_t kPadding = kBlock + kWindow - 1;
-    size_t collectPadded(const uint8_t* text, size_t length, uint32_t* starts, size_t most) const;
+    size_t collectPadded(const uint8_t* text, size_t length, uint32_t* starts, uint8_t* needles, size_t most) const;
 
     // For tests: whether the wide instructions, and the lookup of whole bytes, may be used where
     // the processor has them.
@@ -60,9 +61,10 @@ private:
     size_t nextCandidates(const uint8_t* text, size_t place, size_t stop, uint8_t* needlesAt, uint64_t* places) const;
     // Writes, from starts[count] on, the start of every needle standing whole whose window may
     // stand at one of the kBlock places from place on (needlesAt holds the needles' bits per
-    // place, places the places that have any); the new count.
+    // place, places the places that have any), and its number in needles when given; the new
+    // count.
     size_t recordWhole(const uint8_t* needlesAt, uint64_t places, size_t place, const uint8_t* text, size_t length,
-                       uint32_t* starts, size_t count) const;
+                       uint32_t* starts, uint8_t* needles, size_t count) const;
     Known known_[kMaxNeedles] = {};
     size_t count_ = 0;
     uint32_t furthestWindow_ = 0;
