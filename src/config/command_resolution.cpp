@@ -166,6 +166,22 @@ public:
         uintptr_t address = reinterpret_cast<uintptr_t>(line.text());
         return address >= coveredFrom_ && address + uintptr_t(line.length()) <= nextPlace_;
     }
+    // The gates the line passes (RegexGateSet::passing), after mayHoldGate said it may hold
+    // one: from the places the last search found in it where those are all of them.
+    uint32_t passing(const String& line) const {
+        const char* text = line.text();
+        uintptr_t address = reinterpret_cast<uintptr_t>(text);
+        uintptr_t lineEnd = address + uintptr_t(line.length());
+        if (!gates_.findsEveryPlace() || !searchedFrom_ || address < searchedFrom_ || lineEnd > complete_) {
+            return gates_.passing(text, text + line.length());
+        }
+        uint32_t inLine[kPlacesAtOnce + RegexNeedleFinder::kMostInBlock];
+        size_t count = 0;
+        for (size_t i = next_; i < count_ && searchedFrom_ + places_[i] < lineEnd; ++i) {
+            if (searchedFrom_ + places_[i] >= address) inLine[count++] = uint32_t(searchedFrom_ + places_[i] - address);
+        }
+        return gates_.passingAt(text, text + line.length(), inLine, count);
+    }
     // Whether the line may hold a gate; searches on from the line when the last search does not
     // tell.
     __attribute__((noinline)) bool mayHoldGate(const String& line) {
@@ -219,16 +235,19 @@ private:
     uintptr_t nextPlace_ = 0;
 };
 
-// Calls visit(index, line) for the lines in [first, end) that may hold one of the gates, until
-// it returns false. With bulk (when every pattern has a gate), the lines that lack them all are
-// passed over by searching the text they are stored in; without, every line is visited.
+// Calls visit(index, line, passed) for the lines in [first, end) that have text and may hold
+// one of the gates, with the gates they pass, until it returns false. With bulk (when every
+// pattern has a gate), the lines that lack them all are passed over by searching the text they
+// are stored in; without, every line is visited.
 template <typename Visit>
 void visitCandidateLines(const RegexGateSet& gates, bool bulk, StringList& lines, int first, int end, Visit visit) {
     CandidateLineFilter filter(gates, lines);
     lines.visitFrom(first, [&](int index, const String& line) {
         if (index >= end) return false;
-        if (bulk && (filter.passesOver(line) || !filter.mayHoldGate(line))) return true;
-        return visit(index, line);
+        if (!line.text()) return true;
+        if (!bulk) return visit(index, line, gates.passing(line.text(), line.text() + line.length()));
+        if (filter.passesOver(line) || !filter.mayHoldGate(line)) return true;
+        return visit(index, line, filter.passing(line));
     });
 }
 
@@ -316,18 +335,16 @@ void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
     if (!tracking) {
         if (first <= 0) fitToLines(parser->gates, lines);
         visitCandidateLines(parser->gates, parser->everyPatternGated, lines, first, lines.count(),
-                            [&](int index, const String& line) {
+                            [&](int index, const String& line, uint32_t passed) {
                                 LineMatch match;
-                                return !classifyWith(*parser, line, match) || matched(index, match);
+                                return !classifyPassing(*parser, line, match, passed) || matched(index, match);
                             });
         return;
     }
     if (first <= 0) fitToLines(*tracking, lines);
     uint32_t folderBit = 1u << parser->folderGate;
     visitCandidateLines(*tracking, parser->everyPatternGated, lines, first, lines.count(),
-                        [&](int index, const String& line) {
-                            if (!line.text()) return true;
-                            uint32_t passed = tracking->passing(line.text(), line.text() + line.length());
+                        [&](int index, const String& line, uint32_t passed) {
                             CaptureSpan folder;
                             FolderChange change = passed & folderBit ? ReadFolderChange(line, folder) : FolderUnchanged;
                             if (change) {
@@ -351,9 +368,9 @@ void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& 
     for (int i = 0; i < names.count(); ++i) candidates.push_back(Candidate{findParser(names.at(i)->text()), false, {}, 0});
     auto lookFor = [&lines](Candidate& candidate, int first, int end) {
         visitCandidateLines(candidate.parser->gates, candidate.parser->everyPatternGated, lines, first, end,
-                            [&candidate](int, const String& line) {
+                            [&candidate](int, const String& line, uint32_t passed) {
                                 LineMatch match;
-                                candidate.found = classifyWith(*candidate.parser, line, match) != MatchNone;
+                                candidate.found = classifyPassing(*candidate.parser, line, match, passed) != MatchNone;
                                 return !candidate.found;
                             });
     };
@@ -380,10 +397,8 @@ void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& 
     if (!together.empty()) {
         fitToLines(united, lines);
         size_t left = together.size();
-        visitCandidateLines(united, true, lines, early, lines.count(), [&](int, const String& line) {
-            if (!line.text()) return true;
-            // One look at the line for all gates; each parser is told which of its own passed.
-            uint32_t passed = united.passing(line.text(), line.text() + line.length());
+        visitCandidateLines(united, true, lines, early, lines.count(), [&](int, const String& line, uint32_t passed) {
+            // Each parser is told which of its own gates passed.
             for (Candidate* candidate : together) {
                 LineMatch match;
                 if (candidate->found || !(passed & candidate->unitedMask)) continue;

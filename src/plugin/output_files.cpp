@@ -31,12 +31,29 @@ void classifyAllLines() {
 // A log saved from a coloured build holds the colour codes: the lines are kept as a build
 // stores them, without.
 void removeColourCodes(StringList& lines, int from) {
-    for (int i = from; i < lines.count(); ++i) {
-        String& line = *lines.at(i);
-        if (line.length() == 0 || !std::memchr(line.text(), 0x1B, static_cast<size_t>(line.length()))) continue;
+    // One search of the stored text finds the next escape byte; the lines before it have none.
+    // Addresses are compared as numbers, as a line may lie in another block.
+    StringList::TextRegion region{nullptr, nullptr};
+    uintptr_t searchedFrom = 0;
+    uintptr_t nextEscape = 0;
+    lines.visitFrom(from, [&](int, String& line) {
+        if (line.length() == 0) return true;
+        const char* text = line.text();
+        uintptr_t address = reinterpret_cast<uintptr_t>(text);
+        if (!region.holds(text)) {
+            region = lines.regionOf(line);
+            searchedFrom = 0;
+        }
+        if (!searchedFrom || address < searchedFrom || address > nextEscape) {
+            const void* escape = std::memchr(text, 0x1B, static_cast<size_t>(region.end - text));
+            searchedFrom = address;
+            nextEscape = reinterpret_cast<uintptr_t>(escape ? escape : region.end);
+        }
+        if (nextEscape >= address + static_cast<uintptr_t>(line.length())) return true;
         RemoveTerminalEscapes(line.buffer(), line.length());
         line.updateLength();
-    }
+        return true;
+    });
 }
 
 // Reads the file into the output lines; false when it cannot be read. When memory runs out the

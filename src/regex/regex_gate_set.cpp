@@ -157,6 +157,10 @@ void RegexGateSet::buildPairScans() {
     }
     // Every gate holds one that the bulk search looks for (the shortest it holds does).
     holdersOfBulkScan_.assign(bulkScans_.size(), {});
+    std::fill(std::begin(bulkScansByFirstByte_), std::end(bulkScansByFirstByte_), 0u);
+    for (size_t needle = 0; needle < bulkScans_.size() && needle < 32; ++needle) {
+        bulkScansByFirstByte_[bulkScans_[needle].bytes[0]] |= 1u << needle;
+    }
     for (size_t i = 0; i < pairScans_.size(); ++i) {
         PairScan& scan = pairScans_[i];
         std::string bytes(reinterpret_cast<const char*>(scan.bytes), scan.length);
@@ -239,21 +243,50 @@ bool RegexGateSet::passingByBulkSearch(const uint8_t* begin, size_t length, uint
     size_t count = bulkFinder_.collectPadded(padded, length, starts, needles, kMostPlaces);
     if (count >= kMostPlaces) return false;
     *passed = 0;
-    for (size_t i = 0; i < count; ++i) {
-        const PairScan& found = bulkScans_[needles[i]];
-        for (uint32_t holder : holdersOfBulkScan_[needles[i]]) {
-            const PairScan& scan = pairScans_[holder];
-            if (!(gates & scan.bit) || starts[i] < scan.held) continue;
-            size_t at = starts[i] - scan.held;
-            // The scan found is itself whole there; a gate holding it is compared.
-            if (scan.bytes == found.bytes ||
-                (at + scan.length <= length && std::memcmp(padded + at, scan.bytes, scan.length) == 0)) {
-                *passed |= scan.bit;
-                gates &= ~scan.bit;
-            }
-        }
+    for (size_t i = 0; i < count && gates; ++i) {
+        uint32_t found = passingWhereFound(padded, length, starts[i], needles[i], gates);
+        *passed |= found;
+        gates &= ~found;
     }
     return true;
+}
+
+uint32_t RegexGateSet::passingWhereFound(const uint8_t* begin, size_t length, size_t start, size_t needle,
+                                         uint32_t gates) const {
+    uint32_t passed = 0;
+    const PairScan& found = bulkScans_[needle];
+    for (uint32_t holder : holdersOfBulkScan_[needle]) {
+        const PairScan& scan = pairScans_[holder];
+        if (!(gates & scan.bit) || start < scan.held) continue;
+        size_t at = start - scan.held;
+        // The scan found is itself whole there; a gate holding it is compared.
+        if (scan.bytes == found.bytes ||
+            (at + scan.length <= length && std::memcmp(begin + at, scan.bytes, scan.length) == 0)) {
+            passed |= scan.bit;
+        }
+    }
+    return passed;
+}
+
+uint32_t RegexGateSet::passingAt(const char* begin, const char* end, const uint32_t* places, size_t count) const {
+    if (begin == end) return 0;
+    const uint8_t* first = reinterpret_cast<const uint8_t*>(begin);
+    size_t length = size_t(end - begin);
+    uint32_t gates = gatesByFirstByte_[*first];
+    uint32_t passed = 0;
+    for (size_t i = 0; i < count && gates; ++i) {
+        size_t start = places[i];
+        // Which scans stand there: few share a first byte.
+        for (uint32_t left = bulkScansByFirstByte_[first[start]]; left; left &= left - 1) {
+            size_t needle = size_t(__builtin_ctz(left));
+            const PairScan& bulk = bulkScans_[needle];
+            if (start + bulk.length > length || std::memcmp(first + start, bulk.bytes, bulk.length) != 0) continue;
+            uint32_t found = passingWhereFound(first, length, start, needle, gates);
+            passed |= found;
+            gates &= ~found;
+        }
+    }
+    return passed;
 }
 
 uint32_t RegexGateSet::passing(const char* begin, const char* end) const {
@@ -341,7 +374,7 @@ const char* RegexGateSet::firstGate(const char* begin, const char* end) const {
 
 size_t RegexGateSet::gatesFrom(const char* begin, const char* end, uint32_t* places, size_t most,
                                size_t* complete) const {
-    if (!gates_.empty() && pairGates_ == allGates() && bulkFinder_.ready()) {
+    if (findsEveryPlace()) {
         return bulkFinder_.collect(reinterpret_cast<const uint8_t*>(begin), reinterpret_cast<const uint8_t*>(end),
                                    places, most, complete);
     }

@@ -46,6 +46,11 @@ public:
     // Written to places, which must have room for most + RegexNeedleFinder::kMostInBlock; the
     // count.
     size_t gatesFrom(const char* begin, const char* end, uint32_t* places, size_t most, size_t* complete) const;
+    // Whether gatesFrom finds every place where a gate stands (not only the first).
+    bool findsEveryPlace() const { return !gates_.empty() && pairGates_ == allGates() && bulkFinder_.ready(); }
+    // What passing tells of a subject, given every place in it that gatesFrom finds (offsets
+    // from its start, in order), when findsEveryPlace: no search of the subject is needed.
+    uint32_t passingAt(const char* begin, const char* end, const uint32_t* places, size_t count) const;
     // Lets firstGate know each gate by the bytes of it that are rarest in a sample of the text
     // it will search; without a sample, by the bytes that are rare in compiler output.
     void fitBulkSearch(const char* sample, size_t length);
@@ -71,6 +76,9 @@ private:
     // other: each pair gate is compared only where one it holds starts. False when the subject
     // has too many such places.
     bool passingByBulkSearch(const uint8_t* begin, size_t length, uint32_t gates, uint32_t* passed) const;
+    // The gates among those given that stand whole in [begin, begin + length) by one that
+    // holds, the scan of bulkScans_ found at offset start.
+    uint32_t passingWhereFound(const uint8_t* begin, size_t length, size_t start, size_t needle, uint32_t gates) const;
     // The first start at or after from, among thirty-two, where a pair gate stands whole within
     // length bytes of text; length when there is none. Reads up to the furthest pair offset
     // plus thirty-three bytes past from.
@@ -96,6 +104,8 @@ private:
     RegexNeedleFinder bulkFinder_;       // the same, all at once where the processor allows
     // Per scan of bulkScans_, the pair scans that hold it: where it is found, they may stand.
     std::vector<std::vector<uint32_t>> holdersOfBulkScan_;
+    // Per byte, the scans of bulkScans_ that begin with it (bit i for scan i).
+    uint32_t bulkScansByFirstByte_[256] = {};
     uint32_t pairGates_ = 0;  // the gates found by the combined scan
     // Per first byte of a subject, the gates of the patterns that may begin with it.
     uint32_t gatesByFirstByte_[256] = {};
