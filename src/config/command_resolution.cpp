@@ -9,10 +9,11 @@
 
 namespace {
 
-// Matches the subject with all ten slots, the slots the pattern lacks marked as unused.
-bool matchSlots(Regex& regex, const char* subject, int length, CaptureSlots& slots) {
+// Matches the subject with all ten slots, the slots the pattern lacks marked as unused. A
+// subject that passed the pattern's gate is not searched for its literals again.
+bool matchSlots(Regex& regex, const char* subject, int length, CaptureSlots& slots, bool gatePassed = false) {
     int count = kCaptureSlotCount;
-    if (regex.matchRange(subject, subject + length, slots, count) != 1) return false;
+    if (regex.matchRange(subject, subject + length, slots, count, !gatePassed) != 1) return false;
     for (int slot = count; slot < kCaptureSlotCount; ++slot) slots[slot] = CaptureSpan{-1, -1};
     return true;
 }
@@ -70,7 +71,7 @@ const ParserPattern* firstMatching(const Parser& parser, List<ParserPattern>& pa
     return patterns.findFirst([&](ParserPattern& pattern) {
         if (pattern.gate >= 0 && !(passedGates >> pattern.gate & 1)) return false;
         if (disabledThisRound(pattern)) return false;
-        if (matchSlots(*pattern.regex, line.text(), line.length(), slots)) return true;
+        if (matchSlots(*pattern.regex, line.text(), line.length(), slots, pattern.gate >= 0)) return true;
         if (pattern.regex->errorCode() == ErrMatchLimit) noteExhaustion(parser, pattern);
         return false;
     });

@@ -688,6 +688,7 @@ int Regex::compile(const char* pattern, uint32_t flags) {
 
     linkFollowTests();
     linkCharRuns();
+    noteStopBytes();
     if (flags & RegexFirstChars) buildFirstChars();
     findTrimElement();
     findRequiredLiterals();

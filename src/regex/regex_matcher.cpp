@@ -11,6 +11,7 @@
 #include "regex/regex_element_test.h"
 #include "regex/regex_literal_check.h"
 #include "regex/regex_program.h"
+#include "regex/regex_stop_bytes.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ int Regex::match(const char* subject, CaptureSpan* spans, int& count) {
     return matchRange(subject, end, spans, count);
 }
 
-int Regex::matchRange(const char* begin, const char* end, CaptureSpan* spans, int& count) {
+int Regex::matchRange(const char* begin, const char* end, CaptureSpan* spans, int& count, bool searchLiterals) {
     if (!program_) return 0;
     if (count <= maxBackReference_) {
         errorCode_ = ErrCaptureCapacity;
@@ -63,7 +64,7 @@ int Regex::matchRange(const char* begin, const char* end, CaptureSpan* spans, in
         // A valid set means every match consumes a first character, so an empty subject fails
         // without a look at the byte after it.
         if (firstCharsValid_ && (first == last || !firstChars_[*first])) return 0;
-        if (!requiredRuns_.empty() && !containsRequiredLiterals(first, last)) return 0;
+        if (searchLiterals && !requiredRuns_.empty() && !containsRequiredLiterals(first, last)) return 0;
     }
     return runAndTidy(first, last, spans, count);
 }
@@ -117,6 +118,7 @@ const uint8_t* Regex::scanAccepted(const RegexNode* node, const uint8_t* p, cons
         while (p < limit && !(charClassTable_[*p] & operand)) ++p;
         return p;
     default: {
+        if (optimizations_ && node->stopCount > 0) return scanToStopByte(node, p, limit);
         const uint8_t* set = node->set;
         while (p < limit && setHas(set, *p)) ++p;
         return p;

@@ -100,6 +100,10 @@ struct RegexNode {
     // comparison; their text is in runText.
     int32_t runLength;
     const uint8_t* runText;
+    // RepeatSet and RepeatSetLazy of a set that holds every byte but one to three: how many,
+    // and those bytes (the first repeated in the unused places); 0 for other sets.
+    int32_t stopCount;
+    uint8_t stops[3];
 };
 
 // A record on the backtracking stack.
