@@ -26,6 +26,28 @@ inline const char* findEitherByte(const char* p, const char* limit, char a, char
     return limit;
 }
 
+// Whether [p, limit) holds a byte below 0x20 other than LF and CR.
+inline bool holdsControlBytes(const char* p, const char* limit) {
+#if defined(TINKER_SSE2_SEARCH)
+    const __m128i highestControl = _mm_set1_epi8(0x1F);
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    __m128i seen = _mm_setzero_si128();
+    for (; limit - p >= 16; p += 16) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i controls = _mm_cmpeq_epi8(_mm_min_epu8(block, highestControl), block);
+        __m128i lineEnds = _mm_or_si128(_mm_cmpeq_epi8(block, lineFeed), _mm_cmpeq_epi8(block, carriageReturn));
+        seen = _mm_or_si128(seen, _mm_andnot_si128(lineEnds, controls));
+    }
+    if (_mm_movemask_epi8(seen)) return true;
+#endif
+    for (; p < limit; ++p) {
+        unsigned char byte = static_cast<unsigned char>(*p);
+        if (byte < 0x20 && byte != '\n' && byte != '\r') return true;
+    }
+    return false;
+}
+
 // Where byte stands in [begin, end), as offsets from begin in order, written to offsets; stops
 // once at least most of them are found (offsets must have room for most + 64) and sets *searched
 // to the offset it looked up to, and *zeroSeen to whether a zero byte stands before it. The

@@ -38,13 +38,15 @@ String MakeVerdict(const RunOutcome& outcome, int64_t seconds) {
     BuildSession& state = session();
     int errors = 0;
     int warnings = 0;
-    for (int i = 0; i < state.lineCount(); ++i) {
-        const LineMatch* match = state.matchAt(i);
+    state.matches.visitFrom(0, [&](int index, const LineMatch* match) {
+        if (index >= state.lineCount()) return false;
         // Notes explain an error or a warning; they are not counted on their own.
-        if (!match) continue;
-        errors += match->kind == MatchError;
-        warnings += match->kind == MatchWarning;
-    }
+        if (match) {
+            errors += match->kind == MatchError;
+            warnings += match->kind == MatchWarning;
+        }
+        return true;
+    });
     String verdict("");
     if (outcome.stopped) {
         appendPart(verdict, hostMessage(MsgVerdictStopped));

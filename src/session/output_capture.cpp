@@ -92,11 +92,12 @@ const unsigned char* findLineEnd(const unsigned char* p, const unsigned char* li
                                                                  char(kLineFeed), char(kCarriageReturn)));
 }
 
-// Stores a line, colour codes removed and other control bytes turned into blanks; it is classified later, many lines at a
-// time, when the chunk has been taken in or before the view shows it.
-void endLine(BuildSession& state, const char* text, int length) {
+// Stores a line, colour codes removed and other control bytes turned into blanks (unless it is
+// known to have none); it is classified later, many lines at a time, when the chunk has been
+// taken in or before the view shows it.
+void endLine(BuildSession& state, const char* text, int length, bool mayHoldControlBytes = true) {
     String& stored = state.lines.appendText(text, length);
-    if (cleanControlBytes(stored.buffer(), length) != length) stored.updateLength();
+    if (mayHoldControlBytes && cleanControlBytes(stored.buffer(), length) != length) stored.updateLength();
     state.lineLength = 0;
     tailShown = false;
     if (++linesSinceClockReading < kLinesPerClockReading) return;
@@ -122,6 +123,9 @@ void CaptureOutput(const char* bytes, unsigned count) {
             state.lineLength = 0;
         }
     }
+    // Most chunks hold no control byte but the line ends: one look at the chunk spares every
+    // line of it the look.
+    const bool chunkHoldsControlBytes = holdsControlBytes(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(end));
     while (p < end) {
         // The ordinary bytes up to the next line end, as far as the line has room. A line that
         // lies whole in the chunk is stored from there; others are assembled in the buffer.
@@ -136,14 +140,15 @@ void CaptureOutput(const char* bytes, unsigned count) {
         }
         const char* text = whole ? reinterpret_cast<const char*>(p) : state.lineBuffer;
         int length = whole ? static_cast<int>(stop - p) : state.lineLength;
+        const bool mayHoldControlBytes = !whole || chunkHoldsControlBytes;
         p = stop;
         if (p == end) break;
         if (*p == kLineFeed) {
-            endLine(state, text, length);
+            endLine(state, text, length, mayHoldControlBytes);
             ++p;
         } else if (*p != kCarriageReturn) {
             // The line is full: it ends here, and this byte begins the next one.
-            endLine(state, text, length);
+            endLine(state, text, length, mayHoldControlBytes);
         } else if (p + 1 == end) {
             // Whether this CR ends the line is told by the next chunk: the line waits in the buffer.
             if (whole) std::memcpy(state.lineBuffer, text, static_cast<size_t>(length));
@@ -155,7 +160,7 @@ void CaptureOutput(const char* bytes, unsigned count) {
             state.lineLength = 0;
             ++p;
         } else {
-            endLine(state, text, length);
+            endLine(state, text, length, mayHoldControlBytes);
             p += 2;
         }
     }
