@@ -10,10 +10,10 @@
 namespace {
 
 // Matches the subject with all ten slots, the slots the pattern lacks marked as unused. A
-// subject that passed the pattern's gate is not searched for its literals again.
+// subject that passed the pattern's gate is not searched for that literal again.
 bool matchSlots(Regex& regex, const char* subject, int length, CaptureSlots& slots, bool gatePassed = false) {
     int count = kCaptureSlotCount;
-    if (regex.matchRange(subject, subject + length, slots, count, !gatePassed) != 1) return false;
+    if (regex.matchRange(subject, subject + length, slots, count, gatePassed) != 1) return false;
     for (int slot = count; slot < kCaptureSlotCount; ++slot) slots[slot] = CaptureSpan{-1, -1};
     return true;
 }

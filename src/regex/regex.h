@@ -56,10 +56,9 @@ public:
     int compile(const char* pattern, uint32_t flags);
     // count: in, the spans provided; out, the spans written. 1 match, 0 no match.
     int match(const char* subject, CaptureSpan* spans, int& count);
-    // searchLiterals false leaves out the search for the required literals that rejects most
-    // subjects early, for subjects that a gate set (RegexGateSet) has let through: they mostly
-    // hold them. The result is the same.
-    int matchRange(const char* begin, const char* end, CaptureSpan* spans, int& count, bool searchLiterals = true);
+    // gatePassed: the subject is known to hold the literal that a gate set (RegexGateSet) chose
+    // for this regex, which is then not searched for again. The result is the same.
+    int matchRange(const char* begin, const char* end, CaptureSpan* spans, int& count, bool gatePassed = false);
 
     int errorCode() const { return errorCode_; }
     int errorPos() const { return errorPos_; }
@@ -105,7 +104,7 @@ private:
     void findRequiredLiterals();
     void noteRequiredAlternatives(const RegexNode* group);
     void chooseGateRun();
-    bool containsRequiredLiterals(const uint8_t* begin, const uint8_t* end) const;
+    bool containsRequiredLiterals(const uint8_t* begin, const uint8_t* end, bool gatePassed) const;
     const uint8_t* scanAccepted(const RegexNode* node, const uint8_t* p, const uint8_t* limit) const;
     void noteStopBytes();
     int runAndTidy(const uint8_t* begin, const uint8_t* end, CaptureSpan* spans, int32_t count);

@@ -93,8 +93,8 @@ inline const uint8_t* Regex::findRun(const RequiredRun& required, const uint8_t*
     return nullptr;
 }
 
-inline bool Regex::containsRequiredLiterals(const uint8_t* begin, const uint8_t* end) const {
-    if (gateRun_ >= 0 && !findRun(requiredRuns_[size_t(gateRun_)], begin, end)) return false;
+inline bool Regex::containsRequiredLiterals(const uint8_t* begin, const uint8_t* end, bool gatePassed) const {
+    if (!gatePassed && gateRun_ >= 0 && !findRun(requiredRuns_[size_t(gateRun_)], begin, end)) return false;
     const uint8_t* p = begin;
     for (const RequiredRun& required : requiredRuns_) {
         p = findRun(required, p, end);

@@ -46,7 +46,7 @@ int Regex::match(const char* subject, CaptureSpan* spans, int& count) {
     return matchRange(subject, end, spans, count);
 }
 
-int Regex::matchRange(const char* begin, const char* end, CaptureSpan* spans, int& count, bool searchLiterals) {
+int Regex::matchRange(const char* begin, const char* end, CaptureSpan* spans, int& count, bool gatePassed) {
     if (!program_) return 0;
     if (count <= maxBackReference_) {
         errorCode_ = ErrCaptureCapacity;
@@ -64,7 +64,7 @@ int Regex::matchRange(const char* begin, const char* end, CaptureSpan* spans, in
         // A valid set means every match consumes a first character, so an empty subject fails
         // without a look at the byte after it.
         if (firstCharsValid_ && (first == last || !firstChars_[*first])) return 0;
-        if (searchLiterals && !requiredRuns_.empty() && !containsRequiredLiterals(first, last)) return 0;
+        if (!requiredRuns_.empty() && !containsRequiredLiterals(first, last, gatePassed)) return 0;
     }
     return runAndTidy(first, last, spans, count);
 }
