@@ -208,12 +208,14 @@ TEST_F(DefaultConfiguration, ParsersAreFoundWhereverTheirFirstMatchingLineStands
     ListParserNames(parsers);
     const char* lateLines[] = {"a.c(3) : error C2065: 'x': undeclared identifier",
                                "  File \"tool.py\", line 7, in <module>", "make: *** [all] Error 2",
-                               "ValueError: bad value", "b.c:4:5: warning: unused", ""};
+                               "ValueError: bad value", "b.c:4:5: warning: unused",
+                               "error[E0425]: cannot find value `x` in this scope", ""};
     for (const char* late : lateLines) {
         for (int at : {3, 5000, 9999}) {
             StringList lines;
             for (int i = 0; i < 10000; ++i) {
-                std::string filler = i == at ? late : "[ 42%] Building C object: nothing to see " + std::to_string(i);
+                // The filler holds literals of gates, but no line any parser matches.
+                std::string filler = i == at ? late : "[ 42%] Building C object: -Werror=x error " + std::to_string(i);
                 lines.appendText(filler.c_str(), int(filler.size()));
             }
             StringList expected;
