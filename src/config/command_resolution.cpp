@@ -113,7 +113,7 @@ int classifyPassing(Parser& parser, const String& line, LineMatch& match, uint32
     match.kind = kind;
     if (slotTookPart(slots, pattern->file, line.length())) {
         const CaptureSpan& file = slots[pattern->file];
-        match.file.assignPart(line.text(), file.start, file.end - file.start);
+        match.file.assignBytes(line.text() + file.start, file.end - file.start);
     } else {
         match.file.assign("");
     }

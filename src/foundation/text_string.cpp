@@ -144,14 +144,18 @@ void String::assignPart(const char* text, int start, int count) {
         buffer_[0] = 0;
         return;
     }
+    assignBytes(text + start, count);
+}
+
+void String::assignBytes(const char* text, int count) {
     if (count >= room()) {
         char* fresh = new char[grownCapacity(count)];
-        std::memcpy(fresh, text + start, count);
+        std::memcpy(fresh, text, count);
         dropBuffer();
         buffer_ = fresh;
         capacity_ = grownCapacity(count);
     } else {
-        std::memmove(buffer_, text + start, count);
+        std::memmove(buffer_, text, count);
     }
     length_ = count;
     buffer_[length_] = 0;

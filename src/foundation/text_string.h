@@ -56,6 +56,8 @@ public:
     String concat(const char* text) const;
 
     void assignPart(const char* text, int start, int count);
+    // The count bytes at text, which the caller knows to be there.
+    void assignBytes(const char* text, int count);
     int appendPart(const char* text, int start, int count);
     String mid(int start, int count) const;
 
