@@ -260,8 +260,8 @@ uint32_t RegexGateSet::passingWhereFound(const uint8_t* begin, size_t length, si
         if (!(gates & scan.bit) || start < scan.held) continue;
         size_t at = start - scan.held;
         // The scan found is itself whole there; a gate holding it is compared.
-        if (scan.bytes == found.bytes ||
-            (at + scan.length <= length && std::memcmp(begin + at, scan.bytes, scan.length) == 0)) {
+        if (scan.bytes == found.bytes || (at + scan.length <= length && begin[at] == scan.bytes[0] &&
+                                          std::memcmp(begin + at, scan.bytes, scan.length) == 0)) {
             passed |= scan.bit;
         }
     }
