@@ -101,3 +101,40 @@ WINE_CASE(FromTheEditorTheBandFollowsTheErrorsInTheOpenEditor) {
     GetCurrentDirectoryA(sizeof directory, directory);
     CHECK_EQ(std::string(directory), plugin.path("project\\src"));
 }
+
+// A recursive make on Windows: the folder lines lead Enter to the file in that folder, a path
+// through ".." finds the editor already open on it, and a file of the folder opens there.
+WINE_CASE(MakeFolderLinesLeadEnterToTheFileInThatFolder) {
+    PluginCase plugin("window-folders");
+    std::string header = plugin.write("project\\include\\x.h", "int a;\n");
+    plugin.write("project\\lib\\f.c", "int a;\nint b;\n");
+    std::string lib = plugin.path("project\\lib");
+    plugin.writeConfig(configWith("cmd /c echo make[1]: Entering directory '" + lib +
+                                  "'& echo ..\\include\\x.h:1:5: error: in the header& echo f.c:2:3: warning: in "
+                                  "lib& echo make[1]: Leaving directory '" + lib + "'"));
+    plugin.start();
+    ScriptedHost::Window editor;
+    editor.type = WTYPE_EDITOR;
+    editor.name = header;
+    plugin.host.windows.push_back(editor);
+    plugin.enterDirectory("project");  // the build runs here, the tools in project\lib
+
+    plugin.openCommandLine("make:a.c", {keyDown(VK_RETURN)});  // on the first error
+    CHECK_EQ(plugin.host.editorOpens.size(), 0u);
+    CHECK_EQ(plugin.host.positionings.size(), 1u);
+    if (!plugin.host.positionings.empty()) {
+        const ScriptedHost::Positioning& positioning = plugin.host.positionings[0];
+        CHECK_EQ(positioning.editor, header);
+        CHECK_EQ(positioning.place.CurLine, 0);
+        CHECK_EQ(positioning.place.CurPos, 4);  // the tool's fifth character
+    }
+
+    plugin.openFromPluginsMenu(0, {keyDown(VK_F8), keyDown(VK_RETURN)});
+    CHECK_EQ(plugin.host.editorOpens.size(), 1u);
+    if (!plugin.host.editorOpens.empty()) {
+        const ScriptedHost::EditorOpen& opened = plugin.host.editorOpens[0];
+        CHECK_EQ(opened.path, plugin.path("project\\lib\\f.c"));
+        CHECK_EQ(opened.line, 2);
+        CHECK_EQ(opened.column, 3);
+    }
+}
