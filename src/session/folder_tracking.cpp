@@ -4,7 +4,7 @@
 #include "session/source_paths.h"
 
 void FolderTracker::change(FolderChange change, const char* line, const CaptureSpan& folder) {
-    written_.assignPart(line, folder.start, folder.end - folder.start);
+    written_.assignBytes(line + folder.start, folder.end - folder.start);
     if (change == FolderEntered) {
         stack_.push_back(numberOfWritten(current()));
         return;
