@@ -129,7 +129,6 @@ void RegexGateSet::buildPairScans() {
             scan.pair = uint32_t(gate.literals.size() == 1 ? gate.pair : rarestPair(literal.data(), int32_t(literal.size())));
             scan.bit = 1u << i;
             scan.held = 0;
-            scan.heldNeedle = 0;
 #if defined(TINKER_SSE2_SEARCH)
             scan.first = _mm_set1_epi8(char(scan.bytes[scan.pair]));
             scan.second = _mm_set1_epi8(char(scan.bytes[scan.pair + 1]));
@@ -169,7 +168,6 @@ void RegexGateSet::buildPairScans() {
             size_t at = bytes.find(reinterpret_cast<const char*>(bulk.bytes), 0, bulk.length);
             if (at != std::string::npos) {
                 scan.held = uint32_t(at);
-                scan.heldNeedle = uint32_t(needle);
                 holdersOfBulkScan_[needle].push_back(uint32_t(i));
                 break;
             }

@@ -94,8 +94,7 @@ private:
         uint32_t length;
         uint32_t pair;
         uint32_t bit;
-        uint32_t held;        // where a gate of bulkScans_ stands in it (0 for those themselves)
-        uint32_t heldNeedle;  // which of bulkScans_ that is
+        uint32_t held;  // where a gate of bulkScans_ stands in it (0 for those themselves)
     };
 
     std::vector<Gate> gates_;
