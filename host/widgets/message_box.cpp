@@ -43,9 +43,8 @@ int runMessageBox(UiContext& ui, const std::vector<std::string>& items, int butt
     int buttonsWidth = 0;
     for (const MenuLabel& label : labels) buttonsWidth += static_cast<int>(label.text.size()) + 5;
 
-    ScreenSnapshot under = ui.display.save();
     int focused = 0;
-    for (;;) {
+    auto draw = [&] {
         int screenWidth = ui.display.width();
         int textRoom = std::max(screenWidth - 12, 10);
         std::vector<std::string> lines;
@@ -73,21 +72,18 @@ int runMessageBox(UiContext& ui, const std::vector<std::string>& items, int butt
                 x += static_cast<int>(text.size()) + 1;
             }
         }
-        if (buttons == 0) {
-            ui.display.requestFlush();
-            return -1;
-        }
-
-        KeyEvent key;
-        KeyWait wait = waitForKey(ui, key);
-        if (wait == KeyWait::Ended) break;
-        if (wait == KeyWait::Resized) {
-            ui.display.restore(under);
-            continue;
-        }
-        int chosen = -2;
-        if (key.virtualKey == VK_RETURN || key.virtualKey == VK_SPACE) chosen = focused;
-        if (key.virtualKey == VK_ESCAPE || key.virtualKey == VK_F10) chosen = -1;
+    };
+    // Without buttons the message stays on the screen and nothing waits for a key.
+    if (buttons == 0) {
+        draw();
+        ui.display.requestFlush();
+        return -1;
+    }
+    int chosen = -1;
+    runModal(ui, draw, [&](const KeyEvent& key) {
+        int picked = -2;
+        if (key.virtualKey == VK_RETURN || key.virtualKey == VK_SPACE) picked = focused;
+        if (key.virtualKey == VK_ESCAPE || key.virtualKey == VK_F10) picked = -1;
         if (key.virtualKey == VK_TAB || key.virtualKey == VK_RIGHT) focused = (focused + 1) % buttons;
         if (key.virtualKey == VK_LEFT) focused = (focused + buttons - 1) % buttons;
         if (isTypedCharacter(key)) {
@@ -95,17 +91,13 @@ int runMessageBox(UiContext& ui, const std::vector<std::string>& items, int butt
                 const MenuLabel& label = labels[i];
                 if (label.hotkey >= 0 && std::tolower(static_cast<unsigned char>(label.text[label.hotkey])) ==
                                              std::tolower(static_cast<unsigned char>(key.character))) {
-                    chosen = i;
+                    picked = i;
                 }
             }
         }
-        if (chosen != -2) {
-            ui.display.restore(under);
-            ui.display.requestFlush();
-            return chosen;
-        }
-    }
-    ui.display.restore(under);
-    ui.display.requestFlush();
-    return -1;
+        if (picked == -2) return false;
+        chosen = picked;
+        return true;
+    });
+    return chosen;
 }
