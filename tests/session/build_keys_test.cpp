@@ -12,6 +12,7 @@
 
 #include "session/build_session.h"
 #include "support/plugin_fixture.h"
+#include "support/process_state.h"
 
 namespace {
 
@@ -25,16 +26,6 @@ protected:
         openCommandLine("make:a.c");
     }
 };
-
-// Alive and not a zombie.
-bool processRunning(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("State:", 0) == 0) return line.find('Z') == std::string::npos;
-    }
-    return false;
-}
 
 std::vector<pid_t> readPids(const std::string& path) {
     std::istringstream text(readWholeFile(path));

@@ -17,6 +17,7 @@
 #include "session/build_session.h"
 #include "session/output_window.h"
 #include "support/plugin_fixture.h"
+#include "support/process_state.h"
 
 namespace {
 
@@ -35,15 +36,6 @@ protected:
         return total;
     }
 };
-
-bool processRunning(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("State:", 0) == 0) return line.find('Z') == std::string::npos;
-    }
-    return false;
-}
 
 }  // namespace
 
