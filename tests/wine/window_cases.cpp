@@ -23,6 +23,19 @@ int highlightedRow(PluginCase& plugin, const ScreenFrame* frame) {
     return -1;
 }
 
+// The one editor the last calls opened, checked to stand at path, line and column; none when
+// not exactly one was opened.
+const ScriptedHost::EditorOpen* checkOneEditorOpened(PluginCase& plugin, const std::string& path, int line,
+                                                     int column) {
+    CHECK_EQ(plugin.host.editorOpens.size(), 1u);
+    if (plugin.host.editorOpens.size() != 1) return nullptr;
+    const ScriptedHost::EditorOpen& editor = plugin.host.editorOpens[0];
+    CHECK_EQ(editor.path, path);
+    CHECK_EQ(editor.line, line);
+    CHECK_EQ(editor.column, column);
+    return &editor;
+}
+
 }  // namespace
 
 WINE_CASE(KeysFromTheConsoleDriveTheWindowToTheEditor) {
@@ -56,13 +69,8 @@ WINE_CASE(KeysFromTheConsoleDriveTheWindowToTheEditor) {
     }
     CHECK_EQ(plugin.frameWithPending(3) ? plugin.frameWithPending(3)->rowText(0) : "", "one");
 
-    CHECK_EQ(plugin.host.editorOpens.size(), 1u);
-    if (!plugin.host.editorOpens.empty()) {
-        const ScriptedHost::EditorOpen& editor = plugin.host.editorOpens[0];
-        CHECK_EQ(editor.path, plugin.path("work\\src\\b.c"));
-        CHECK_EQ(editor.line, 3);
-        CHECK_EQ(editor.column, 4);
-        CHECK_EQ(editor.flags, static_cast<DWORD>(EF_NONMODAL));
+    if (const ScriptedHost::EditorOpen* editor = checkOneEditorOpened(plugin, plugin.path("work\\src\\b.c"), 3, 4)) {
+        CHECK_EQ(editor->flags, static_cast<DWORD>(EF_NONMODAL));
     }
     CHECK_EQ(cursorVisible[2], FALSE);  // hidden while the window reads keys
     CHECK_EQ(consoleCursor().bVisible, TRUE);
@@ -130,11 +138,5 @@ WINE_CASE(MakeFolderLinesLeadEnterToTheFileInThatFolder) {
     }
 
     plugin.openFromPluginsMenu(0, {keyDown(VK_F8), keyDown(VK_RETURN)});
-    CHECK_EQ(plugin.host.editorOpens.size(), 1u);
-    if (!plugin.host.editorOpens.empty()) {
-        const ScriptedHost::EditorOpen& opened = plugin.host.editorOpens[0];
-        CHECK_EQ(opened.path, plugin.path("project\\lib\\f.c"));
-        CHECK_EQ(opened.line, 2);
-        CHECK_EQ(opened.column, 3);
-    }
+    checkOneEditorOpened(plugin, plugin.path("project\\lib\\f.c"), 2, 3);
 }
