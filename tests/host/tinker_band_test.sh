@@ -27,13 +27,7 @@ send Enter
 wait_for_row 0 "$PROJECT/app/main.c"
 
 # "Build this file" from the viewer runs make in the current folder: the top makefile.
-send F11
-wait_for "Plugins"
-send Enter
-wait_for "Build this file"
-send 3
-wait_for "Choose a build command"
-send 3
+build_this_file_with_make
 wait_for_colors "main.c:1:27: error" "30 101"
 band_top=$((HEIGHT - 20))
 

@@ -28,15 +28,9 @@ wait_for_row 0 "$PROJECT/hello.c"
 wait_for_row 0 "Line 12/14  Col 38"
 screen_row 12 | grep -qF 'printf("%d greeting(s)\n", count)' || fail "line 12 is not in row 12"
 
-# From the viewer: F11, the plug-in, "Build this file", make. The output takes the bottom
+# From the viewer, "Build this file" with make. The output takes the bottom
 # 20 rows, the viewer stays above it.
-send F11
-wait_for "Plugins"
-send Enter
-wait_for "Build this file"
-send 3
-wait_for "Choose a build command"
-send 3
+build_this_file_with_make
 wait_for_colors 'hello.c:12:38: error' "30 101"
 band_top=$((HEIGHT - 20))
 wait_for_row "$band_top" "gcc -Wall -Wextra   -c -o hello.o hello.c"

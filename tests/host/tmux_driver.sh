@@ -101,6 +101,18 @@ title_is() { [ "$(pane_title)" = "$1" ]; }
 title_starts() { [[ "$(pane_title)" == "$1"* ]]; }
 wait_for_colors() { wait_until "'$1' in colours '$2'" colors_are "$1" "$2"; }
 
+# From a viewer or editor: F11, the plug-in, "Build this file", then the third build command
+# (make in the test configurations).
+build_this_file_with_make() {
+    send F11
+    wait_for "Plugins"
+    send Enter
+    wait_for "Build this file"
+    send 3
+    wait_for "Choose a build command"
+    send 3
+}
+
 expect_colors() {
     local actual
     actual="$(colors_of "$1")"
