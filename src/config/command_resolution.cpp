@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "config/configuration.h"
@@ -247,7 +248,9 @@ void visitCandidateLines(const RegexGateSet& gates, bool bulk, StringList& lines
         if (index >= end) return false;
         if (!line.text()) return true;
         if (!bulk) return visit(index, line, gates.passing(line.text(), line.text() + line.length()));
-        if (filter.passesOver(line) || !filter.mayHoldGate(line)) return true;
+        // Gates that must begin a line are not searched for: each line's start is looked at.
+        bool leads = gates.passingAtStart(line.text(), line.text() + line.length()) != 0;
+        if (!leads && (filter.passesOver(line) || !filter.mayHoldGate(line))) return true;
         return visit(index, line, filter.passing(line));
     });
 }
@@ -362,11 +365,10 @@ void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& 
     struct Candidate {
         Parser* parser;
         bool found;
-        std::vector<int> unitedGates;  // where its gates stand in the united set
-        uint32_t unitedMask;           // their bits there
+        uint32_t unitedMask;  // the bits of its patterns' gates in the united set
     };
     std::vector<Candidate> candidates;
-    for (int i = 0; i < names.count(); ++i) candidates.push_back(Candidate{findParser(names.at(i)->text()), false, {}, 0});
+    for (int i = 0; i < names.count(); ++i) candidates.push_back(Candidate{findParser(names.at(i)->text()), false, 0});
     auto lookFor = [&lines](Candidate& candidate, int first, int end) {
         visitCandidateLines(candidate.parser->gates, candidate.parser->everyPatternGated, lines, first, end,
                             [&candidate](int, const String& line, uint32_t passed) {
@@ -383,13 +385,30 @@ void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& 
         lookFor(candidate, 0, early);
     }
     // The others with gates for every pattern are searched for together: a line is classified
-    // only where a literal of one of them stands.
+    // only where a literal of one of them stands. Each pattern is known there by its literal
+    // found least often in the lines already looked at, which none of them matched (a gcc log
+    // holds ": error:" everywhere and ".java:" nowhere).
+    std::string sample;
+    lines.visitFrom(0, [&sample, early](int index, const String& line) {
+        if (index >= early || sample.size() >= kBulkSampleLength) return false;
+        sample.append(line.text() ? line.text() : "", size_t(line.length())).push_back('\n');
+        return true;
+    });
     RegexGateSet united;
     std::vector<Candidate*> together;
     for (Candidate& candidate : candidates) {
         if (!candidate.parser || candidate.found) continue;
-        if (candidate.parser->everyPatternGated && united.addGatesOf(candidate.parser->gates, &candidate.unitedGates)) {
-            for (int gate : candidate.unitedGates) candidate.unitedMask |= 1u << gate;
+        RegexGateSet rarest;
+        bool gated = candidate.parser->everyPatternGated;
+        for (List<ParserPattern>* patterns :
+             {&candidate.parser->errors, &candidate.parser->warnings, &candidate.parser->notes}) {
+            for (int i = 0; gated && i < patterns->count(); ++i) {
+                gated = rarest.addRarestIn(*patterns->at(i)->regex, sample.data(), sample.size()) >= 0;
+            }
+        }
+        std::vector<int> places;
+        if (gated && united.addGatesOf(rarest, &places)) {
+            for (int gate : places) candidate.unitedMask |= 1u << gate;
             together.push_back(&candidate);
         } else {
             lookFor(candidate, early, lines.count());
@@ -399,12 +418,11 @@ void FindParsersMatchingLines(StringList& names, StringList& lines, StringList& 
         fitToLines(united, lines);
         size_t left = together.size();
         visitCandidateLines(united, true, lines, early, lines.count(), [&](int, const String& line, uint32_t passed) {
-            // Each parser is told which of its own gates passed.
             for (Candidate* candidate : together) {
                 LineMatch match;
                 if (candidate->found || !(passed & candidate->unitedMask)) continue;
-                uint32_t own = RegexGateSet::passingOfPart(passed, candidate->unitedGates);
-                if (!classifyPassing(*candidate->parser, line, match, own)) continue;
+                // Its own gates may be other literals: the line is looked at for them.
+                if (!classifyWith(*candidate->parser, line, match)) continue;
                 candidate->found = true;
                 --left;
             }

@@ -55,6 +55,8 @@ void Regex::resetAnalyses() {
     requiredRuns_.clear();
     requiredAlternatives_.clear();
     gateRun_ = -1;
+    leadingRun_ = -1;
+    alternativesLead_ = false;
     charRunText_.clear();
     requiredFolded_ = false;
 }

@@ -102,7 +102,7 @@ private:
     void findTrimElement();
     const uint8_t* trimmedEnd(const uint8_t* begin, const uint8_t* end) const;
     void findRequiredLiterals();
-    void noteRequiredAlternatives(const RegexNode* group);
+    void noteRequiredAlternatives(const RegexNode* group, bool atStart);
     void chooseGateRun();
     bool containsRequiredLiterals(const uint8_t* begin, const uint8_t* end, bool gatePassed) const;
     const uint8_t* scanAccepted(const RegexNode* node, const uint8_t* p, const uint8_t* limit) const;
@@ -146,6 +146,10 @@ private:
     const uint8_t* findRun(const RequiredRun& required, const uint8_t* from, const uint8_t* end) const;
     bool requiredFolded_ = false;
     std::vector<std::string> requiredAlternatives_;
+    // The run that every match begins with (0), -1 when a match may begin otherwise; and
+    // whether every match begins with one of the alternatives.
+    int32_t leadingRun_ = -1;
+    bool alternativesLead_ = false;
     // The text of every run of adjacent literals, which the matcher compares at once.
     std::string charRunText_;
 

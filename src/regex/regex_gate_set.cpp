@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "foundation/vector_search.h"
 #if defined(TINKER_SSE2_SEARCH)
@@ -42,21 +43,65 @@ unsigned pairCandidates(const uint8_t* block, const Scan& scan) {
 }  // namespace
 #endif
 
-int RegexGateSet::add(const Regex& regex) {
-    if (!regex.optimizations_) return -1;
-    Gate gate{{}, regex.requiredFolded_, -1, &regex, -1};
-    size_t runLength = 0;
-    if (!regex.requiredRuns_.empty()) {
-        gate.run = regex.gateRun_ >= 0 ? regex.gateRun_ : 0;
-        const Regex::RequiredRun& run = regex.requiredRuns_[size_t(gate.run)];
-        gate.literals.push_back(regex.requiredBytes_.substr(size_t(run.offset), size_t(run.length)));
-        gate.pair = run.pair;
-        runLength = size_t(run.length);
-    }
+RegexGateSet::Gate RegexGateSet::runGate(const Regex& regex, int32_t index) {
+    const Regex::RequiredRun& run = regex.requiredRuns_[size_t(index)];
+    bool folded = regex.requiredFolded_;
+    return Gate{{regex.requiredBytes_.substr(size_t(run.offset), size_t(run.length))}, folded, run.pair, &regex, index,
+                !folded && index == regex.leadingRun_};
+}
+
+RegexGateSet::Gate RegexGateSet::ownGate(const Regex& regex) {
+    Gate gate{{}, false, -1, &regex, -1, false};
+    if (!regex.requiredRuns_.empty()) gate = runGate(regex, regex.gateRun_ >= 0 ? regex.gateRun_ : 0);
+    size_t runLength = gate.literals.empty() ? 0 : gate.literals[0].size();
     const std::vector<std::string>& alternatives = regex.requiredAlternatives();
     size_t shortestAlternative = alternatives.empty() ? 0 : ~size_t(0);
     for (const std::string& alternative : alternatives) shortestAlternative = std::min(shortestAlternative, alternative.size());
-    if (shortestAlternative > runLength) gate = Gate{alternatives, false, 0, &regex, -1};
+    if (shortestAlternative > runLength) gate = Gate{alternatives, false, 0, &regex, -1, regex.alternativesLead_};
+    return gate;
+}
+
+int RegexGateSet::add(const Regex& regex) { return regex.optimizations_ ? insert(ownGate(regex)) : -1; }
+
+namespace {
+
+// How often a gate's strings stand in the sample; a leading gate's where a line begins only.
+size_t timesFound(const std::vector<std::string>& literals, bool leading, const char* sample, size_t length) {
+    std::string_view text(sample, length);
+    size_t times = 0;
+    for (const std::string& literal : literals) {
+        for (size_t at = text.find(literal); at != std::string_view::npos; at = text.find(literal, at + 1)) {
+            times += !leading || at == 0 || sample[at - 1] == 0 || sample[at - 1] == '\n';
+        }
+    }
+    return times;
+}
+
+}  // namespace
+
+int RegexGateSet::addRarestIn(const Regex& regex, const char* sample, size_t length) {
+    if (!regex.optimizations_) return -1;
+    Gate best = ownGate(regex);
+    if (best.literals.empty() || best.folded || regex.requiredRuns_.size() + !regex.requiredAlternatives().empty() < 2) {
+        return insert(best);
+    }
+    size_t fewest = timesFound(best.literals, best.leading, sample, length);
+    std::vector<Gate> others;
+    for (int32_t run = 0; run < int32_t(regex.requiredRuns_.size()); ++run) others.push_back(runGate(regex, run));
+    if (!regex.requiredAlternatives().empty()) {
+        others.push_back(Gate{regex.requiredAlternatives(), false, 0, &regex, -1, regex.alternativesLead_});
+    }
+    for (Gate& other : others) {
+        size_t times = timesFound(other.literals, other.leading, sample, length);
+        if (times < fewest && other.pair >= 0) {
+            fewest = times;
+            best = std::move(other);
+        }
+    }
+    return insert(best);
+}
+
+int RegexGateSet::insert(const Gate& gate) {
     if (gate.literals.empty()) return -1;
     int index = 0;
     while (size_t(index) < gates_.size() && !(gates_[size_t(index)].literals == gate.literals &&
@@ -68,7 +113,12 @@ int RegexGateSet::add(const Regex& regex) {
         gates_.push_back(gate);
         if (gate.pair >= 0) pairGates_ |= 1u << index;
         buildPairScans();
+    } else if (gates_[size_t(index)].leading && !gate.leading) {
+        // Shared with a pattern that may have it anywhere.
+        gates_[size_t(index)].leading = false;
+        buildPairScans();
     }
+    const Regex& regex = *gate.regex;
     for (int byte = 0; byte < 256; ++byte) {
         if (!regex.firstCharsValid() || regex.isFirstChar(uint8_t(byte))) gatesByFirstByte_[byte] |= 1u << index;
     }
@@ -86,12 +136,16 @@ bool RegexGateSet::addGatesOf(const RegexGateSet& other, std::vector<int>* place
             found.push_back(int(kept - gates_.begin()));
         } else if (adding != added.end()) {
             found.push_back(int(gates_.size() + size_t(adding - added.begin())));
+            adding->leading = adding->leading && gate.leading;
         } else {
             found.push_back(int(gates_.size() + added.size()));
             added.push_back(gate);
         }
     }
     if (gates_.size() + added.size() > size_t(kMaxGates)) return false;
+    for (size_t i = 0; i < found.size(); ++i) {
+        if (size_t(found[i]) < gates_.size() && !other.gates_[i].leading) gates_[size_t(found[i])].leading = false;
+    }
     for (const Gate& gate : added) {
         gates_.push_back(gate);
         if (gate.pair >= 0) pairGates_ |= 1u << (gates_.size() - 1);
@@ -106,22 +160,19 @@ bool RegexGateSet::addGatesOf(const RegexGateSet& other, std::vector<int>* place
     return true;
 }
 
-uint32_t RegexGateSet::passingOfPart(uint32_t passed, const std::vector<int>& places) {
-    uint32_t part = 0;
-    for (size_t i = 0; i < places.size(); ++i) part |= (passed >> places[i] & 1u) << i;
-    return part;
-}
-
 void RegexGateSet::buildPairScans() {
     // The scans point into the gates' bytes, which move whenever the gates grow.
     pairScans_.clear();
     shortestPairGate_ = ~0u;
     furthestPair_ = 0;
+    leadingGates_ = 0;
+    for (size_t i = 0; i < gates_.size(); ++i) leadingGates_ |= uint32_t(gates_[i].leading) << i;
     bool shared[256];
     for (bool& byte : shared) byte = true;
     for (size_t i = 0; i < gates_.size(); ++i) {
         const Gate& gate = gates_[i];
-        if (gate.pair < 0) continue;
+        // A leading gate is compared at each subject's start instead of searched for.
+        if (gate.pair < 0 || gate.leading) continue;
         for (const std::string& literal : gate.literals) {
             PairScan scan;
             scan.bytes = reinterpret_cast<const uint8_t*>(literal.data());
@@ -180,6 +231,17 @@ void RegexGateSet::buildPairScans() {
             sharedByte_ = byte;
         }
     }
+}
+
+uint32_t RegexGateSet::leadingAtStart(const uint8_t* begin, size_t length, uint32_t gates) const {
+    uint32_t passed = 0;
+    for (uint32_t left = gates; left; left &= left - 1) {
+        int index = __builtin_ctz(left);
+        for (const std::string& literal : gates_[size_t(index)].literals) {
+            if (literal.size() <= length && std::memcmp(begin, literal.data(), literal.size()) == 0) passed |= 1u << index;
+        }
+    }
+    return passed;
 }
 
 uint32_t RegexGateSet::passingOneByOne(const uint8_t* begin, const uint8_t* end, uint32_t gates) const {
@@ -272,6 +334,10 @@ uint32_t RegexGateSet::passingAt(const char* begin, const char* end, const uint3
     size_t length = size_t(end - begin);
     uint32_t gates = gatesByFirstByte_[*first];
     uint32_t passed = 0;
+    if (uint32_t leading = gates & leadingGates_) {
+        passed = leadingAtStart(first, length, leading);
+        gates &= ~leading;
+    }
     for (size_t i = 0; i < count && gates; ++i) {
         size_t start = places[i];
         // Which scans stand there: few share a first byte.
@@ -291,10 +357,16 @@ uint32_t RegexGateSet::passing(const char* begin, const char* end) const {
     if (begin == end) return 0;
     const uint8_t* first = reinterpret_cast<const uint8_t*>(begin);
     const uint8_t* last = reinterpret_cast<const uint8_t*>(end);
-    uint32_t wanted = gatesByFirstByte_[*first];
-    uint32_t passed = passingOneByOne(first, last, wanted & ~pairGates_);
-    uint32_t pairs = wanted & pairGates_;
     size_t length = size_t(last - first);
+    uint32_t wanted = gatesByFirstByte_[*first];
+    // A leading gate is compared where the subject begins, not searched for.
+    uint32_t passed = 0;
+    if (uint32_t leading = wanted & leadingGates_) {
+        passed = leadingAtStart(first, length, leading);
+        wanted &= ~leading;
+    }
+    passed |= passingOneByOne(first, last, wanted & ~pairGates_);
+    uint32_t pairs = wanted & pairGates_;
     if (!pairs || (sharedByte_ >= 0 && !std::memchr(first, sharedByte_, length))) return passed;
     uint32_t pairsPassed = 0;
     // The search for all gates at once pays where many are wanted; a few are scanned for alone.
@@ -341,9 +413,9 @@ void RegexGateSet::fitBulkSearch(const char* sample, size_t length) {
 }
 
 const char* RegexGateSet::firstGate(const char* begin, const char* end) const {
-    if (gates_.empty()) return end;
+    if (searchedGates() == 0) return end;
 #if defined(TINKER_SSE2_SEARCH)
-    if (pairGates_ != allGates()) return begin;
+    if ((pairGates_ & searchedGates()) != searchedGates()) return begin;
     const uint8_t* text = reinterpret_cast<const uint8_t*>(begin);
     if (bulkFinder_.ready()) {
         return reinterpret_cast<const char*>(bulkFinder_.first(text, reinterpret_cast<const uint8_t*>(end)));
@@ -372,6 +444,10 @@ const char* RegexGateSet::firstGate(const char* begin, const char* end) const {
 
 size_t RegexGateSet::gatesFrom(const char* begin, const char* end, uint32_t* places, size_t most,
                                size_t* complete) const {
+    if (findsEveryPlace() && searchedGates() == 0) {
+        *complete = size_t(end - begin);
+        return 0;
+    }
     if (findsEveryPlace()) {
         return bulkFinder_.collect(reinterpret_cast<const uint8_t*>(begin), reinterpret_cast<const uint8_t*>(end),
                                    places, most, complete);

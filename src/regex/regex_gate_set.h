@@ -25,13 +25,14 @@ public:
     // none, its shortcuts are off, or the set is full. The gate is its most telling required
     // literal, or its required alternatives when each of them is longer.
     int add(const Regex& regex);
+    // The same with, as the regex's gate, the one of its required literals (or its required
+    // alternatives) found least often in a sample of the text to be searched: for a search of
+    // text that the regex is expected not to match.
+    int addRarestIn(const Regex& regex, const char* sample, size_t length);
     // Adds the gates of another set (an equal one is shared), so that one search looks for the
     // gates of both; false, with none added, when they do not all fit. With places, tells where
     // each of the other's gates stands in this set.
     bool addGatesOf(const RegexGateSet& other, std::vector<int>* places = nullptr);
-    // The other's gates that passed, given the bits of this set's that passed and where the
-    // other's gates stand here (as addGatesOf told).
-    static uint32_t passingOfPart(uint32_t passed, const std::vector<int>& places);
     // Bit i is set when the subject contains gate i and begins with a byte that a pattern with
     // that gate may begin with (a subject that does not is not searched for it).
     uint32_t passing(const char* begin, const char* end) const;
@@ -39,6 +40,7 @@ public:
     // the stretch ends after (a gate holding another is found by the one it holds), end when
     // no gate stands there: a stretch of many subjects is searched at once. begin when a gate
     // cannot be searched so (a case-folded or one-byte gate), as every place might hold one.
+    // Leading gates are not searched for (see passingAtStart).
     const char* firstGate(const char* begin, const char* end) const;
     // Places from begin on, as offsets in order, for a search of many subjects that goes on
     // past the first gate: every gate standing whole in [begin, end) that starts before
@@ -47,7 +49,19 @@ public:
     // count.
     size_t gatesFrom(const char* begin, const char* end, uint32_t* places, size_t most, size_t* complete) const;
     // Whether gatesFrom finds every place where a gate stands (not only the first).
-    bool findsEveryPlace() const { return !gates_.empty() && pairGates_ == allGates() && bulkFinder_.ready(); }
+    bool findsEveryPlace() const {
+        return !gates_.empty() && (pairGates_ & searchedGates()) == searchedGates() &&
+               (searchedGates() == 0 || bulkFinder_.ready());
+    }
+    // The leading gates that the subject begins with: the gates that every pattern with them
+    // begins with, which are compared where a subject begins and never searched for, so that a
+    // search of many subjects looks at each one's start too. 0 at once in a set without them.
+    uint32_t passingAtStart(const char* begin, const char* end) const {
+        if (!leadingGates_ || begin == end) return 0;
+        const uint8_t* first = reinterpret_cast<const uint8_t*>(begin);
+        uint32_t gates = gatesByFirstByte_[*first] & leadingGates_;
+        return gates ? leadingAtStart(first, size_t(end - begin), gates) : 0;
+    }
     // What passing tells of a subject, given every place in it that gatesFrom finds (offsets
     // from its start, in order), when findsEveryPlace: no search of the subject is needed.
     uint32_t passingAt(const char* begin, const char* end, const uint32_t* places, size_t count) const;
@@ -64,10 +78,23 @@ private:
         int32_t pair;  // of a one-string gate: the rarest two adjacent bytes, -1 when it cannot be scanned for them
         const Regex* regex;  // for one-string gates searched one by one
         int32_t run;         // the required run of the regex; -1 for alternatives
+        // Every pattern with this gate begins with it: it counts only at a subject's start.
+        bool leading;
     };
+    // The gate of the regex's required run of that index.
+    static Gate runGate(const Regex& regex, int32_t index);
+    // The gate add gives the regex: see there.
+    static Gate ownGate(const Regex& regex);
+    // Adds the gate, or shares an equal one; its index, -1 when the set is full or it has no
+    // string.
+    int insert(const Gate& gate);
     void buildPairScans();
     // The bits of all gates in the set.
     uint32_t allGates() const { return gates_.size() == 32 ? ~0u : (1u << gates_.size()) - 1; }
+    // Those a search looks for: all but the leading ones.
+    uint32_t searchedGates() const { return allGates() & ~leadingGates_; }
+    // The leading gates among those given that begin the subject.
+    uint32_t leadingAtStart(const uint8_t* begin, size_t length, uint32_t gates) const;
     // The gates among those given that stand somewhere in the subject, one search each.
     uint32_t passingOneByOne(const uint8_t* begin, const uint8_t* end, uint32_t gates) const;
     // The same for the pair gates, all in one scan of a copy of a short subject.
@@ -97,6 +124,7 @@ private:
         uint32_t held;  // where a gate of bulkScans_ stands in it (0 for those themselves)
     };
 
+
     std::vector<Gate> gates_;
     std::vector<PairScan> pairScans_;  // rebuilt whenever a pair gate is added
     std::vector<PairScan> bulkScans_;  // those that hold no other whole, for firstGate
@@ -106,6 +134,7 @@ private:
     // Per byte, the scans of bulkScans_ that begin with it (bit i for scan i).
     uint32_t bulkScansByFirstByte_[256] = {};
     uint32_t pairGates_ = 0;  // the gates found by the combined scan
+    uint32_t leadingGates_ = 0;  // the gates that every pattern with them begins with
     // Per first byte of a subject, the gates of the patterns that may begin with it.
     uint32_t gatesByFirstByte_[256] = {};
     uint32_t shortestPairGate_ = ~0u;

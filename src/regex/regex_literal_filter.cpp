@@ -25,8 +25,18 @@ void Regex::findRequiredLiterals() {
     requiredFolded_ = ignoreCase_;
     if (program_[0].alternative) return;
     std::string run;
+    // How far from the match's start the walk stands, -1 once that varies; and where the run
+    // being gathered starts.
+    int32_t offset = 0;
+    int32_t runStart = -1;
+    auto addToRun = [&](uint8_t byte) {
+        if (run.empty()) runStart = offset;
+        run += char(byte);
+        if (offset >= 0) ++offset;
+    };
     auto endRun = [&] {
         if (!run.empty() && requiredRuns_.size() < kMaxRequiredRuns) {
+            if (runStart == 0 && requiredRuns_.empty()) leadingRun_ = 0;
             // A folded run can only be found by a byte that no other byte folds to.
             auto searchable = [this](uint8_t c) {
                 if (!requiredFolded_) return true;
@@ -52,7 +62,7 @@ void Regex::findRequiredLiterals() {
         case Char:
         case CharFold:
             if (int32_t(run.size()) == kMaxRunLength) endRun();
-            run += char(node->operand);
+            addToRun(uint8_t(node->operand));
             node = node->next;
             break;
         case RepeatChar:
@@ -61,24 +71,31 @@ void Regex::findRequiredLiterals() {
             int32_t copies = node->min < kMaxRunLength ? node->min : kMaxRunLength;
             for (int32_t i = 0; i < copies; ++i) {
                 if (int32_t(run.size()) == kMaxRunLength) endRun();
-                run += char(node->operand);
+                addToRun(uint8_t(node->operand));
             }
             // Copies left out or optional ones break the adjacency to what follows.
-            if (copies < node->min || node->max != node->min) endRun();
+            if (copies < node->min || node->max != node->min) {
+                endRun();
+                offset = -1;
+            }
         }
             node = node->next;
             break;
         case GroupOpen:
             if (node->alternative) {
-                noteRequiredAlternatives(node);
+                noteRequiredAlternatives(node, offset == 0);
                 endRun();
+                offset = -1;
                 node = node->partner->next;
             } else {
                 node = node->next;
             }
             break;
         case GroupClose:
-            if (node->partner->kind != GroupOpen) endRun();
+            if (node->partner->kind != GroupOpen) {
+                endRun();
+                offset = -1;
+            }
             node = node->next;
             break;
         case RepeatGroup:
@@ -87,6 +104,7 @@ void Regex::findRequiredLiterals() {
                 node = node->next;
             } else {
                 endRun();
+                offset = -1;
                 node = node->partner->next;
             }
             break;
@@ -109,6 +127,7 @@ void Regex::findRequiredLiterals() {
             break;
         default:
             endRun();
+            offset = -1;
             node = node->next;
             break;
         }
@@ -119,7 +138,7 @@ void Regex::findRequiredLiterals() {
 
 // The first group with branches that all begin with literals of two or more exact bytes gives
 // the alternatives: every match passes the group, so it contains one of them.
-void Regex::noteRequiredAlternatives(const RegexNode* group) {
+void Regex::noteRequiredAlternatives(const RegexNode* group, bool atStart) {
     if (!requiredAlternatives_.empty() || ignoreCase_) return;
     std::vector<std::string> alternatives;
     for (const RegexNode* branch = group; branch; branch = branch->alternative) {
@@ -132,6 +151,7 @@ void Regex::noteRequiredAlternatives(const RegexNode* group) {
         alternatives.push_back(literal);
     }
     requiredAlternatives_ = alternatives;
+    alternativesLead_ = atStart;
 }
 
 // The longest run, the one with the rarer anchor among equals, tells most subjects apart.

@@ -34,6 +34,9 @@ TEST(RegexGateSet, NoSubjectThatAPatternMatchesIsRuledOut) {
         "/^.+? : (fatal )?error LNK\\d+/",              "/^\\s*File \"(.+?)\", line (\\d+)/",
         "/^(.+?):(\\d+): \\w*Warning: /",               "/^.*ERROR/i",
         "/^(a|b)/",                                     "/^.*:/",
+        // Gates that must begin the subject.
+        "/^In file included from /",                     "/^(?:error|warning)(?:\\[\\w+\\])?: /",
+        "/^make(?:\\[\\d+\\])?: /",                        "/^python[\\d.]*: /",
     };
     std::vector<std::unique_ptr<Regex>> regexes;
     std::vector<int> gates;
@@ -77,7 +80,7 @@ namespace {
 
 struct BulkCase {
     std::vector<const char*> patterns;
-    std::vector<std::string> literals;  // every byte string of every gate
+    std::vector<std::string> literals;  // every byte string of every gate that is searched for
 };
 
 // Text mostly of filler, with whole gate literals, pieces of them, zero bytes and newlines.
@@ -100,14 +103,18 @@ std::string bulkText(std::mt19937& random, size_t length) {
 // firstGate never steps past a whole gate, and stops only where one begins.
 TEST(RegexGateSet, FirstGateFindsTheFirstWholeGateOfAStretch) {
     const std::vector<BulkCase> cases = {
-        {{"/error:/", "/: warning:/", "/xerror:/", "/^\\w*(Error|Exception|Exit)\\b/", "/ab/"},
+        {{"/.*error:/", "/.*: warning:/", "/.*xerror:/", "/^\\w*(Error|Exception|Exit)\\b/", "/.*ab/"},
          {"error:", ": warning:", "xerror:", "Error", "Exception", "Exit", "ab"}},
-        {{"/ab/"}, {"ab"}},
+        {{"/.*ab/"}, {"ab"}},
         // More strings than one wide pass takes.
-        {{"/error:/", "/^\\w*(Error|Exception|Exit)\\b/", "/(Abort|Note:|Fatal|ab)/", "/: warning:/"},
+        {{"/.*error:/", "/^\\w*(Error|Exception|Exit)\\b/", "/.*(Abort|Note:|Fatal|ab)/", "/.*: warning:/"},
          {"error:", "Error", "Exception", "Exit", "Abort", "Note:", "Fatal", "ab", ": warning:"}},
         // Short alternatives that the longer gate holds.
-        {{"/(Ex|rr)y/", "/error:/"}, {"Ex", "rr", "error:"}},
+        {{"/.*(Ex|rr)y/", "/.*error:/"}, {"Ex", "rr", "error:"}},
+        // Gates that their patterns begin with are compared at a subject's start instead; one
+        // shared with a pattern that may have it anywhere is searched for.
+        {{"/(Ex|rr)y/", "/.*error:/", "/ab/", "/: warning:/", "/Fatal/", "/.*Fatal/"}, {"error:", "Fatal"}},
+        {{"/(Ex|rr)y/", "/ab/"}, {}},
     };
     std::mt19937 random(3);
     for (bool wide : {true, false}) {
@@ -145,7 +152,7 @@ TEST(RegexGateSet, FirstGateFindsTheFirstWholeGateOfAStretch) {
                     size_t p = size_t(first - text.get());
 #if !defined(TINKER_SSE2_SEARCH)
                     // Without vector instructions no stretch is searched: every place may hold one.
-                    ASSERT_EQ(p, begin);
+                    ASSERT_EQ(p, bulk.literals.empty() ? end : begin);
                     continue;
 #endif
                     size_t firstEnd = end + 1;  // the earliest end of a whole literal in the stretch
@@ -153,11 +160,9 @@ TEST(RegexGateSet, FirstGateFindsTheFirstWholeGateOfAStretch) {
                         if (at.first >= begin && at.second <= end) firstEnd = std::min(firstEnd, at.second);
                     }
                     bool startsOne = false;
-                    for (const std::string& literal : bulk.literals) {
-                        startsOne = startsOne || (p + literal.size() <= end && source.compare(p, literal.size(), literal) == 0);
-                    }
+                    for (const auto& at : found) startsOne = startsOne || (at.first == p && at.second <= end);
                     SCOPED_TRACE(testing::Message() << "wide " << wide << ", [" << begin << ", " << end << ") of "
-                                                    << source.size() << ", gate " << bulk.literals.front());
+                                                    << source.size() << ", patterns from " << bulk.patterns.front());
                     ASSERT_EQ(p == end, firstEnd > end) << "at " << p;
                     ASSERT_TRUE(p == end || (startsOne && p < firstEnd)) << "at " << p << ", first end " << firstEnd;
                 }
@@ -168,10 +173,10 @@ TEST(RegexGateSet, FirstGateFindsTheFirstWholeGateOfAStretch) {
 
     // A folded or one-byte gate may stand anywhere; with no gates there is nothing to find.
     const char text[] = "no gate here at all";
-    for (const char* pattern : {"/x/i", "/x/"}) {
+    for (const char* pattern : {"/.*x/i", "/.*x/"}) {
         Regex odd, plain;
         ASSERT_EQ(odd.compile(pattern, RegexDelimited | RegexFirstChars), 1);
-        ASSERT_EQ(plain.compile("/error:/", RegexDelimited | RegexFirstChars), 1);
+        ASSERT_EQ(plain.compile("/.*error:/", RegexDelimited | RegexFirstChars), 1);
         RegexGateSet set;
         set.add(plain);
         ASSERT_GE(set.add(odd), 0);
@@ -196,5 +201,38 @@ TEST(RegexGateSet, ALongSubjectPassesAnAlternativesGate) {
         subject.front() = 'a';
         subject.back() = 'x';
         EXPECT_EQ(set.passing(subject.data(), subject.data() + subject.size()) >> gate & 1, 0u) << padding;
+    }
+}
+
+// Fitted to a sample of text the pattern does not match, the gate is the literal found there
+// least (a leading one counts only where a line begins); it still passes every subject that
+// the pattern matches.
+TEST(RegexGateSet, TheRarestLiteralInASampleGatesAPattern) {
+    const std::string sample = "src/a.c:3:1: error: x\nsrc/b.c:9: warning: y\nmake: *** [all] Error 1\n"
+                               "gcc -Werror=format -c a.c\nIn file included from a.h:2:\nwarned at line 4\n";
+    struct Case {
+        const char* pattern;
+        const char* passesOnlyOwnGate;  // a subject with the gate add chooses but not the rarest
+        const char* matched;
+    };
+    const Case cases[] = {
+        {"/^(.+?\\.java):(\\d+): error:/", "src/a.c:3: error: x", "Foo.java:3: error: x"},
+        // " at line " stands in the sample once, "error: " often but never where a line begins.
+        {"/^error: (.*) at line /", "eh at line 4", "error: x at line 3"},
+    };
+    for (const Case& test : cases) {
+        Regex regex;
+        ASSERT_EQ(regex.compile(test.pattern, RegexDelimited | RegexFirstChars), 1) << test.pattern;
+        RegexGateSet own, rarest;
+        int ownGate = own.add(regex);
+        int rarestGate = rarest.addRarestIn(regex, sample.data(), sample.size());
+        ASSERT_GE(ownGate, 0);
+        ASSERT_GE(rarestGate, 0);
+        auto passes = [](const RegexGateSet& set, int gate, const std::string& subject) {
+            return (set.passing(subject.data(), subject.data() + subject.size()) >> gate & 1) != 0;
+        };
+        EXPECT_TRUE(passes(rarest, rarestGate, test.matched)) << test.pattern;
+        EXPECT_TRUE(passes(own, ownGate, test.passesOnlyOwnGate)) << test.pattern;
+        EXPECT_FALSE(passes(rarest, rarestGate, test.passesOnlyOwnGate)) << test.pattern;
     }
 }
