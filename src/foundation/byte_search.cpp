@@ -27,38 +27,42 @@ inline size_t recordPlaces(uint64_t places, size_t at, uint32_t* offsets, size_t
 
 // The bytes after the whole blocks, one by one.
 size_t collectRest(const char* begin, size_t length, char byte, uint32_t* offsets, size_t most, size_t count,
-                   size_t* searched, bool* zeroSeen) {
+                   size_t* searched, char watched, BytesSeen* seen) {
     size_t at = *searched;
     for (; at < length && count < most; ++at) {
         if (begin[at] == byte) offsets[count++] = uint32_t(at);
-        if (begin[at] == 0) *zeroSeen = true;
+        if (begin[at] == 0) seen->zero = true;
+        if (begin[at] == watched) seen->watched = true;
     }
     *searched = at;
     return count;
 }
 
 size_t collectBySixteen(const char* begin, size_t length, char byte, uint32_t* offsets, size_t most,
-                        size_t* searched, bool* zeroSeen) {
+                        size_t* searched, char watched, BytesSeen* seen) {
     size_t count = 0;
     size_t at = 0;
+    *seen = BytesSeen{};
 #if defined(TINKER_SSE2_SEARCH)
     const __m128i wanted = _mm_set1_epi8(byte);
+    const __m128i watchedBytes = _mm_set1_epi8(watched);
     __m128i zeros = _mm_setzero_si128();
+    __m128i watches = _mm_setzero_si128();
     for (; length - at >= 64 && count < most; at += 64) {
         uint64_t places = 0;
         for (int part = 0; part < 4; ++part) {
             __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + at + 16 * part));
             places |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)))) << (16 * part);
             zeros = _mm_or_si128(zeros, _mm_cmpeq_epi8(block, _mm_setzero_si128()));
+            watches = _mm_or_si128(watches, _mm_cmpeq_epi8(block, watchedBytes));
         }
         count = recordPlaces(places, at, offsets, count);
     }
-    *zeroSeen = _mm_movemask_epi8(zeros) != 0;
-#else
-    *zeroSeen = false;
+    seen->zero = _mm_movemask_epi8(zeros) != 0;
+    seen->watched = _mm_movemask_epi8(watches) != 0;
 #endif
     *searched = at;
-    return collectRest(begin, length, byte, offsets, most, count, searched, zeroSeen);
+    return collectRest(begin, length, byte, offsets, most, count, searched, watched, seen);
 }
 
 #if defined(TINKER_WIDE_BYTE_SEARCH)
@@ -70,19 +74,23 @@ bool processorComparesSixtyFour() {
 // One comparison gives the word of a whole block.
 __attribute__((target("avx512f,avx512bw"))) size_t collectBySixtyFour(const char* begin, size_t length, char byte,
                                                                        uint32_t* offsets, size_t most,
-                                                                       size_t* searched, bool* zeroSeen) {
+                                                                       size_t* searched, char watched,
+                                                                       BytesSeen* seen) {
     size_t count = 0;
     size_t at = 0;
     const __m512i wanted = _mm512_set1_epi8(byte);
+    const __m512i watchedBytes = _mm512_set1_epi8(watched);
     uint64_t zeros = 0;
+    uint64_t watches = 0;
     for (; length - at >= 64 && count < most; at += 64) {
         __m512i block = _mm512_loadu_si512(begin + at);
         count = recordPlaces(_mm512_cmpeq_epi8_mask(block, wanted), at, offsets, count);
         zeros |= _mm512_testn_epi8_mask(block, block);
+        watches |= _mm512_cmpeq_epi8_mask(block, watchedBytes);
     }
-    *zeroSeen = zeros != 0;
+    *seen = BytesSeen{zeros != 0, watches != 0};
     *searched = at;
-    return collectRest(begin, length, byte, offsets, most, count, searched, zeroSeen);
+    return collectRest(begin, length, byte, offsets, most, count, searched, watched, seen);
 }
 #endif
 
@@ -91,12 +99,12 @@ __attribute__((target("avx512f,avx512bw"))) size_t collectBySixtyFour(const char
 void allowWideByteSearch(bool allowed) { wideAllowed = allowed; }
 
 size_t collectByteOffsets(const char* begin, const char* end, char byte, uint32_t* offsets, size_t most,
-                          size_t* searched, bool* zeroSeen) {
+                          size_t* searched, char watched, BytesSeen* seen) {
     size_t length = size_t(end - begin);
 #if defined(TINKER_WIDE_BYTE_SEARCH)
     if (wideAllowed && processorComparesSixtyFour()) {
-        return collectBySixtyFour(begin, length, byte, offsets, most, searched, zeroSeen);
+        return collectBySixtyFour(begin, length, byte, offsets, most, searched, watched, seen);
     }
 #endif
-    return collectBySixteen(begin, length, byte, offsets, most, searched, zeroSeen);
+    return collectBySixteen(begin, length, byte, offsets, most, searched, watched, seen);
 }

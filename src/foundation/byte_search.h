@@ -48,13 +48,20 @@ inline bool holdsControlBytes(const char* p, const char* limit) {
     return false;
 }
 
+// Whether a search saw a zero byte, and the byte it was told to watch for, before where it
+// stopped.
+struct BytesSeen {
+    bool zero = false;
+    bool watched = false;
+};
+
 // Where byte stands in [begin, end), as offsets from begin in order, written to offsets; stops
 // once at least most of them are found (offsets must have room for most + 64) and sets *searched
-// to the offset it looked up to, and *zeroSeen to whether a zero byte stands before it. The
-// places of a block of 64 are written without a branch per place, so that a text of many short
-// lines costs no mispredicted branch for each line.
+// to the offset it looked up to, and *seen to what else stands before it. The places of a block
+// of 64 are written without a branch per place, so that a text of many short lines costs no
+// mispredicted branch for each line.
 size_t collectByteOffsets(const char* begin, const char* end, char byte, uint32_t* offsets, size_t most,
-                          size_t* searched, bool* zeroSeen);
+                          size_t* searched, char watched, BytesSeen* seen);
 
 // For tests: whether the widest comparisons may be used where the processor has them.
 void allowWideByteSearch(bool allowed);

@@ -130,9 +130,10 @@ void StringList::cutPiece(size_t filled, bool mayHoldZero) {
     markLastUnended();
 }
 
-bool StringList::loadLines(const char* path) {
+bool StringList::loadLines(const char* path, char watched, bool* watchedSeen) {
     std::FILE* file = OpenRegularFileForReading(path);
     if (!file) return false;
+    bool watchedByteRead = false;
     // The bytes of a line whose end has not been read yet, at the start of the free text, and
     // whether they may hold a zero byte.
     size_t pending = 0;
@@ -159,12 +160,13 @@ bool StringList::loadLines(const char* path) {
             // another: the offsets count from the free text as it was when they were found.
             uint32_t lineFeeds[kLineFeedBatch + 64];
             size_t stretch = 0;
-            bool zeroSeen = false;
+            BytesSeen seen;
             size_t found = collectByteOffsets(freeText_ + searched, freeText_ + filled, '\n', lineFeeds,
-                                              kLineFeedBatch, &stretch, &zeroSeen);
+                                              kLineFeedBatch, &stretch, watched, &seen);
             const char* base = freeText_ + searched;
             searched += stretch;
-            mayHoldZero = mayHoldZero || zeroSeen;
+            mayHoldZero = mayHoldZero || seen.zero;
+            watchedByteRead = watchedByteRead || seen.watched;
             // The lines up to the first one too long for a piece are stored in one run.
             size_t run = 0;
             for (const char* lineStart = freeText_; run < found; ++run) {
@@ -207,6 +209,7 @@ bool StringList::loadLines(const char* path) {
         markLastUnended();
     }
     std::fclose(file);
+    if (watchedSeen) *watchedSeen = watchedByteRead;
     return true;
 }
 

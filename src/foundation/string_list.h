@@ -20,8 +20,9 @@ public:
 
     // Appends every line of the file (without its line end); false when it cannot be opened or
     // is not a regular file. A line of a mebibyte or more comes in pieces of just under a
-    // mebibyte; a zero byte ends the text of its line or piece.
-    bool loadLines(const char* path);
+    // mebibyte; a zero byte ends the text of its line or piece. With watchedSeen, tells whether
+    // the text read holds the watched byte (found by the same search as the line ends).
+    bool loadLines(const char* path, char watched = 0, bool* watchedSeen = nullptr);
     // Writes every element followed by a line end, except where loading found none: the pieces
     // of a long line are joined again and a last line without an end stays so. False when the
     // file cannot be created or a write fails (a full disk, a size limit).

@@ -15,6 +15,8 @@
 
 namespace {
 
+const char kEscapeByte = 0x1B;
+
 // Gives every line its classification under the session's current parser. When memory runs
 // out the remaining lines stay unclassified.
 void classifyAllLines() {
@@ -45,7 +47,7 @@ void removeColourCodes(StringList& lines, int from) {
             searchedFrom = 0;
         }
         if (!searchedFrom || address < searchedFrom || address > nextEscape) {
-            const void* escape = std::memchr(text, 0x1B, static_cast<size_t>(region.end - text));
+            const void* escape = std::memchr(text, kEscapeByte, static_cast<size_t>(region.end - text));
             searchedFrom = address;
             nextEscape = reinterpret_cast<uintptr_t>(escape ? escape : region.end);
         }
@@ -61,15 +63,18 @@ void removeColourCodes(StringList& lines, int from) {
 bool readOutputLines(const char* path) {
     StringList& lines = session().lines;
     int first = lines.count();
+    // Most logs have no escape byte: the search for line ends tells, and the lines need no look.
+    bool escapeRead = true;
     try {
-        if (!lines.loadLines(path)) {
+        if (!lines.loadLines(path, kEscapeByte, &escapeRead)) {
             ShowMessage(hostMessage(MsgReadOutputFailed));
             return false;
         }
     } catch (const std::bad_alloc&) {
+        escapeRead = true;
         ShowMessage(hostMessage(MsgOutOfMemory));
     }
-    removeColourCodes(lines, first);
+    if (escapeRead) removeColourCodes(lines, first);
     return true;
 }
 

@@ -8,7 +8,7 @@
 
 // Line ends of every spacing, from none in a block to a block full of them, and stretches that
 // stop at the most wanted: the offsets are those of a byte-by-byte search, and a stretch tells
-// whether it holds a zero byte; with the widest comparisons and without.
+// whether it holds a zero byte and the watched byte; with the widest comparisons and without.
 TEST(ByteSearch, CollectsTheOffsetsOfEveryPlaceInOrder) {
     std::mt19937 random(11);
     std::string text;
@@ -18,6 +18,7 @@ TEST(ByteSearch, CollectsTheOffsetsOfEveryPlaceInOrder) {
     }
     text += std::string(150, '\n') + "tail";
     for (size_t zero : {size_t(700), size_t(5000), text.size() - 2}) text[zero] = '\0';
+    for (size_t escape : {size_t(1300), size_t(6100)}) text[escape] = '\x1b';
     std::vector<uint32_t> expected;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n') expected.push_back(uint32_t(i));
@@ -30,11 +31,12 @@ TEST(ByteSearch, CollectsTheOffsetsOfEveryPlaceInOrder) {
             size_t from = 0;
             while (from < text.size()) {
                 size_t searched = 0;
-                bool zeroSeen = false;
+                BytesSeen seen;
                 size_t count = collectByteOffsets(text.data() + from, text.data() + text.size(), '\n', offsets.data(),
-                                                  most, &searched, &zeroSeen);
+                                                  most, &searched, '\x1b', &seen);
                 ASSERT_GT(searched, 0u);
-                ASSERT_EQ(zeroSeen, text.find('\0', from) < from + searched) << from << " and " << searched;
+                ASSERT_EQ(seen.zero, text.find('\0', from) < from + searched) << from << " and " << searched;
+                ASSERT_EQ(seen.watched, text.find('\x1b', from) < from + searched) << from << " and " << searched;
                 for (size_t k = 0; k < count; ++k) {
                     ASSERT_LT(offsets[k], searched);
                     found.push_back(uint32_t(from) + offsets[k]);
