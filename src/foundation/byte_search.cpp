@@ -26,11 +26,11 @@ inline size_t recordPlaces(uint64_t places, size_t at, uint32_t* offsets, size_t
 }
 
 // The bytes after the whole blocks, one by one.
-size_t collectRest(const char* begin, size_t length, char byte, uint32_t* offsets, size_t most, size_t count,
-                   size_t* searched, char watched, BytesSeen* seen) {
+size_t collectRest(const char* begin, size_t length, char byte, char other, uint32_t* offsets, size_t most,
+                   size_t count, size_t* searched, char watched, BytesSeen* seen) {
     size_t at = *searched;
     for (; at < length && count < most; ++at) {
-        if (begin[at] == byte) offsets[count++] = uint32_t(at);
+        if (begin[at] == byte || begin[at] == other) offsets[count++] = uint32_t(at);
         if (begin[at] == 0) seen->zero = true;
         if (begin[at] == watched) seen->watched = true;
     }
@@ -38,13 +38,16 @@ size_t collectRest(const char* begin, size_t length, char byte, uint32_t* offset
     return count;
 }
 
-size_t collectBySixteen(const char* begin, size_t length, char byte, uint32_t* offsets, size_t most,
+// The places of byte, or of either byte when Either.
+template <bool Either>
+size_t collectBySixteen(const char* begin, size_t length, char byte, char other, uint32_t* offsets, size_t most,
                         size_t* searched, char watched, BytesSeen* seen) {
     size_t count = 0;
     size_t at = 0;
     *seen = BytesSeen{};
 #if defined(TINKER_SSE2_SEARCH)
     const __m128i wanted = _mm_set1_epi8(byte);
+    const __m128i otherWanted = _mm_set1_epi8(other);
     const __m128i watchedBytes = _mm_set1_epi8(watched);
     __m128i zeros = _mm_setzero_si128();
     __m128i watches = _mm_setzero_si128();
@@ -52,7 +55,10 @@ size_t collectBySixteen(const char* begin, size_t length, char byte, uint32_t* o
         uint64_t places = 0;
         for (int part = 0; part < 4; ++part) {
             __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + at + 16 * part));
-            places |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)))) << (16 * part);
+            __m128i found = _mm_cmpeq_epi8(block, wanted);
+            if (Either) found = _mm_or_si128(found, _mm_cmpeq_epi8(block, otherWanted));
+            places |= uint64_t(uint32_t(_mm_movemask_epi8(found))) << (16 * part);
+            if (Either) continue;  // the search for either byte watches for nothing
             zeros = _mm_or_si128(zeros, _mm_cmpeq_epi8(block, _mm_setzero_si128()));
             watches = _mm_or_si128(watches, _mm_cmpeq_epi8(block, watchedBytes));
         }
@@ -60,9 +66,11 @@ size_t collectBySixteen(const char* begin, size_t length, char byte, uint32_t* o
     }
     seen->zero = _mm_movemask_epi8(zeros) != 0;
     seen->watched = _mm_movemask_epi8(watches) != 0;
+#else
+    (void)other;
 #endif
     *searched = at;
-    return collectRest(begin, length, byte, offsets, most, count, searched, watched, seen);
+    return collectRest(begin, length, byte, Either ? other : byte, offsets, most, count, searched, watched, seen);
 }
 
 #if defined(TINKER_WIDE_BYTE_SEARCH)
@@ -72,25 +80,30 @@ bool processorComparesSixtyFour() {
 }
 
 // One comparison gives the word of a whole block.
+template <bool Either>
 __attribute__((target("avx512f,avx512bw"))) size_t collectBySixtyFour(const char* begin, size_t length, char byte,
-                                                                       uint32_t* offsets, size_t most,
+                                                                       char other, uint32_t* offsets, size_t most,
                                                                        size_t* searched, char watched,
                                                                        BytesSeen* seen) {
     size_t count = 0;
     size_t at = 0;
     const __m512i wanted = _mm512_set1_epi8(byte);
+    const __m512i otherWanted = _mm512_set1_epi8(other);
     const __m512i watchedBytes = _mm512_set1_epi8(watched);
     uint64_t zeros = 0;
     uint64_t watches = 0;
     for (; length - at >= 64 && count < most; at += 64) {
         __m512i block = _mm512_loadu_si512(begin + at);
-        count = recordPlaces(_mm512_cmpeq_epi8_mask(block, wanted), at, offsets, count);
+        uint64_t found = _mm512_cmpeq_epi8_mask(block, wanted);
+        if (Either) found |= _mm512_cmpeq_epi8_mask(block, otherWanted);
+        count = recordPlaces(found, at, offsets, count);
+        if (Either) continue;  // the search for either byte watches for nothing
         zeros |= _mm512_testn_epi8_mask(block, block);
         watches |= _mm512_cmpeq_epi8_mask(block, watchedBytes);
     }
     *seen = BytesSeen{zeros != 0, watches != 0};
     *searched = at;
-    return collectRest(begin, length, byte, offsets, most, count, searched, watched, seen);
+    return collectRest(begin, length, byte, Either ? other : byte, offsets, most, count, searched, watched, seen);
 }
 #endif
 
@@ -103,8 +116,20 @@ size_t collectByteOffsets(const char* begin, const char* end, char byte, uint32_
     size_t length = size_t(end - begin);
 #if defined(TINKER_WIDE_BYTE_SEARCH)
     if (wideAllowed && processorComparesSixtyFour()) {
-        return collectBySixtyFour(begin, length, byte, offsets, most, searched, watched, seen);
+        return collectBySixtyFour<false>(begin, length, byte, byte, offsets, most, searched, watched, seen);
     }
 #endif
-    return collectBySixteen(begin, length, byte, offsets, most, searched, watched, seen);
+    return collectBySixteen<false>(begin, length, byte, byte, offsets, most, searched, watched, seen);
+}
+
+size_t collectEitherByteOffsets(const char* begin, const char* end, char a, char b, uint32_t* offsets, size_t most,
+                                size_t* searched) {
+    size_t length = size_t(end - begin);
+    BytesSeen seen;
+#if defined(TINKER_WIDE_BYTE_SEARCH)
+    if (wideAllowed && processorComparesSixtyFour()) {
+        return collectBySixtyFour<true>(begin, length, a, b, offsets, most, searched, a, &seen);
+    }
+#endif
+    return collectBySixteen<true>(begin, length, a, b, offsets, most, searched, a, &seen);
 }

@@ -62,6 +62,9 @@ struct BytesSeen {
 // mispredicted branch for each line.
 size_t collectByteOffsets(const char* begin, const char* end, char byte, uint32_t* offsets, size_t most,
                           size_t* searched, char watched, BytesSeen* seen);
+// The same for the places of either byte, without watching for others.
+size_t collectEitherByteOffsets(const char* begin, const char* end, char a, char b, uint32_t* offsets, size_t most,
+                                size_t* searched);
 
 // For tests: whether the widest comparisons may be used where the processor has them.
 void allowWideByteSearch(bool allowed);

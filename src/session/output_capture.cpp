@@ -105,6 +105,38 @@ void endLine(BuildSession& state, const char* text, int length, bool mayHoldCont
     if (platform().clockMilliseconds() - lastRedrawMs >= kRedrawIntervalMs) redrawTail(state);
 }
 
+// Line ends found at a time when lines are taken whole from a chunk.
+const size_t kLineEndBatch = 256;
+
+// Stores the lines from p on that end in the chunk, as long as they end in LF or CR LF and fit
+// in a line: their ends are found many at a time. Where the next line begins.
+const unsigned char* storeWholeLines(BuildSession& state, const unsigned char* p, const unsigned char* end,
+                                     bool mayHoldControlBytes) {
+    for (;;) {
+        uint32_t ends[kLineEndBatch + 64];
+        size_t searched = 0;
+        const char* from = reinterpret_cast<const char*>(p);
+        size_t found = collectEitherByteOffsets(from, reinterpret_cast<const char*>(end), char(kLineFeed),
+                                                char(kCarriageReturn), ends, kLineEndBatch, &searched);
+        const unsigned char* lineStart = p;
+        size_t i = 0;
+        for (; i < found; ++i) {
+            const unsigned char* lineEnd = p + ends[i];
+            if (lineEnd - lineStart > state.lineCapacity) break;
+            if (*lineEnd == kCarriageReturn) {
+                // CR LF ends a line; a CR alone, or one the chunk ends with, is left to the caller.
+                if (lineEnd + 1 == end || lineEnd[1] != kLineFeed) break;
+                if (i + 1 < found && ends[i + 1] == ends[i] + 1) ++i;
+            }
+            endLine(state, reinterpret_cast<const char*>(lineStart), static_cast<int>(lineEnd - lineStart),
+                    mayHoldControlBytes);
+            lineStart = lineEnd + (*lineEnd == kCarriageReturn ? 2 : 1);
+        }
+        if (i < found || found == 0 || lineStart == end) return lineStart;
+        p = lineStart;
+    }
+}
+
 }  // namespace
 
 void CaptureOutput(const char* bytes, unsigned count) {
@@ -127,6 +159,10 @@ void CaptureOutput(const char* bytes, unsigned count) {
     // line of it the look.
     const bool chunkHoldsControlBytes = holdsControlBytes(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(end));
     while (p < end) {
+        if (state.lineLength == 0) {
+            p = storeWholeLines(state, p, end, chunkHoldsControlBytes);
+            if (p == end) break;
+        }
         // The ordinary bytes up to the next line end, as far as the line has room. A line that
         // lies whole in the chunk is stored from there; others are assembled in the buffer.
         const unsigned char* limit = end - p > state.lineCapacity - state.lineLength
