@@ -327,10 +327,7 @@ void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
         // Too many gates for one set: every line is looked at.
         lines.visitFrom(first, [&](int index, const String& line) {
             CaptureSpan folder;
-            if (FolderChange change = ReadFolderChange(line, folder)) {
-                folderChanged(line, change, folder);
-                return true;
-            }
+            if (FolderChange change = ReadFolderChange(line, folder)) folderChanged(line, change, folder);
             LineMatch match;
             return !classifyWith(*parser, line, match) || matched(index, match);
         });
@@ -351,10 +348,8 @@ void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
                         [&](int index, const String& line, uint32_t passed) {
                             CaptureSpan folder;
                             FolderChange change = passed & folderBit ? ReadFolderChange(line, folder) : FolderUnchanged;
-                            if (change) {
-                                folderChanged(line, change, folder);
-                                return true;
-                            }
+                            // Classified all the same, as a line is wherever it is looked at.
+                            if (change) folderChanged(line, change, folder);
                             LineMatch match;
                             // The folder gate's bit is no pattern's: the patterns pass over it.
                             return !classifyPassing(*parser, line, match, passed) || matched(index, match);
