@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "bench_clock.h"
+#include "config/command_resolution.h"
 #include "session/build_session.h"
 #include "plugin/plugin_exports.h"
 #include "support/fake_platform.h"
@@ -42,6 +43,7 @@ struct ChildFigures {
     long baselineBytes = 0;
     double loadSeconds = 0;
     long loadedLines = 0;
+    double classifySeconds = 0;
     bool ok = false;
 };
 
@@ -54,9 +56,9 @@ ChildFigures runChild(const std::string& moduleDirectory, const std::string& log
     std::string command = std::string("'") + program + "' --plugin-child '" + moduleDirectory + "' '" + logPath + "'";
     FILE* child = popen(command.c_str(), "r");
     if (!child) return figures;
-    figures.ok = std::fscanf(child, "capture %lf %ld %ld %ld load %lf %ld", &figures.captureSeconds,
+    figures.ok = std::fscanf(child, "capture %lf %ld %ld %ld load %lf %ld classify %lf", &figures.captureSeconds,
                              &figures.capturedLines, &figures.peakBytes, &figures.baselineBytes, &figures.loadSeconds,
-                             &figures.loadedLines) == 6;
+                             &figures.loadedLines, &figures.classifySeconds) == 7;
     figures.ok = pclose(child) == 0 && figures.ok;
     return figures;
 }
@@ -116,14 +118,26 @@ int runPluginChild(const std::string& moduleDirectory, const std::string& logPat
     OpenPlugin(OPEN_PLUGINSMENU, 0);
     double loadSeconds = threadSeconds() - loadStart;
     long loadedLines = session().lineCount();
+
+    // The load's peer, the classification of the same lines alone, timed right after it, so
+    // that both meet the machine at the same speed.
+    int classified = 0;
+    double classifyStart = threadSeconds();
+    session().lines.visitFrom(0, [&classified](int, const String& line) {
+        LineMatch match;
+        classified += ClassifyLine("gcc", line, match) != MatchNone;
+        return true;
+    });
+    double classifySeconds = threadSeconds() - classifyStart;
     ExitFAR();
-    std::printf("capture %.6f %ld %ld %ld load %.6f %ld\n", captureSeconds, capturedLines, peak, baseline, loadSeconds,
-                loadedLines);
+    if (classified == 0) return 5;
+    std::printf("capture %.6f %ld %ld %ld load %.6f %ld classify %.6f\n", captureSeconds, capturedLines, peak, baseline,
+                loadSeconds, loadedLines, classifySeconds);
     return 0;
 }
 
 std::vector<TargetResult> measurePluginTargets(const std::string& moduleDirectory, const std::string& logPath,
-                                               double classificationSeconds, int rounds) {
+                                               int rounds) {
     struct stat status {};
     stat(logPath.c_str(), &status);
     long logBytes = static_cast<long>(status.st_size);
@@ -138,6 +152,7 @@ std::vector<TargetResult> measurePluginTargets(const std::string& moduleDirector
         lines = figures.capturedLines;
         if (round == 0 || figures.captureSeconds < best.captureSeconds) best.captureSeconds = figures.captureSeconds;
         if (round == 0 || figures.loadSeconds < best.loadSeconds) best.loadSeconds = figures.loadSeconds;
+        if (round == 0 || figures.classifySeconds < best.classifySeconds) best.classifySeconds = figures.classifySeconds;
         if (round == 0 || figures.peakBytes - figures.baselineBytes < best.peakBytes - best.baselineBytes) {
             best.peakBytes = figures.peakBytes;
             best.baselineBytes = figures.baselineBytes;
@@ -152,7 +167,7 @@ std::vector<TargetResult> measurePluginTargets(const std::string& moduleDirector
         TargetResult{"capture", seconds(best.captureSeconds) + " (RunBuild of `cat log`, scripted host)",
                      best.captureSeconds, seconds(bestPeer) + " (`cat log | wc -l`)", bestPeer, 3, ok},
         TargetResult{"load", seconds(best.loadSeconds) + " (load output: read, detect, classify)", best.loadSeconds,
-                     seconds(classificationSeconds) + " (classification of the log alone)", classificationSeconds, 1.5,
+                     seconds(best.classifySeconds) + " (ClassifyLine of every loaded line)", best.classifySeconds, 1.5,
                      ok},
         TargetResult{"memory", megabytes(storedBytes) + " (peak resident size of the build)", storedBytes,
                      megabytes(double(logBytes)) + " (bytes of the output's text)", double(logBytes), 2.5, ok},

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--plugin-child") == 0) return runPluginChild(argv[2], argv[3]);
 
     size_t lineCount = 1000000;
-    int rounds = 3;
+    int rounds = 5;
     std::string binaries = TINKER_BINARY_DIR;
     bool classificationOnly = false;
     double portableNanosecondsPerLine = 0;  // measured by a build of the portable search path
@@ -104,8 +104,7 @@ int main(int argc, char** argv) {
         std::filesystem::remove_all(work);
         return targets.back().valid ? 0 : 1;
     }
-    std::vector<TargetResult> pluginTargets =
-        measurePluginTargets(work, logPath, classificationSecondsPerLine * double(lineCount), rounds);
+    std::vector<TargetResult> pluginTargets = measurePluginTargets(work, logPath, rounds);
     targets.insert(targets.end(), pluginTargets.begin(), pluginTargets.end());
     targets.push_back(measureHostFlushes(binaries + "/tinker", work, work));
 
