@@ -105,7 +105,62 @@ __attribute__((target("avx512f,avx512bw"))) size_t collectBySixtyFour(const char
     *searched = at;
     return collectRest(begin, length, byte, Either ? other : byte, offsets, most, count, searched, watched, seen);
 }
+
+bool processorComparesThirtyTwo() {
+    static const bool wide = __builtin_cpu_supports("avx2");
+    return wide;
+}
+
+// The same with two comparisons of thirty-two bytes a block, where AVX2 is the widest.
+template <bool Either>
+__attribute__((target("avx2"))) size_t collectByThirtyTwo(const char* begin, size_t length, char byte, char other,
+                                                          uint32_t* offsets, size_t most, size_t* searched,
+                                                          char watched, BytesSeen* seen) {
+    size_t count = 0;
+    size_t at = 0;
+    const __m256i wanted = _mm256_set1_epi8(byte);
+    const __m256i otherWanted = _mm256_set1_epi8(other);
+    const __m256i watchedBytes = _mm256_set1_epi8(watched);
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i zeros = zero;
+    __m256i watches = zero;
+    for (; length - at >= 64 && count < most; at += 64) {
+        __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(begin + at));
+        __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(begin + at + 32));
+        __m256i foundLow = _mm256_cmpeq_epi8(low, wanted);
+        __m256i foundHigh = _mm256_cmpeq_epi8(high, wanted);
+        if (Either) {
+            foundLow = _mm256_or_si256(foundLow, _mm256_cmpeq_epi8(low, otherWanted));
+            foundHigh = _mm256_or_si256(foundHigh, _mm256_cmpeq_epi8(high, otherWanted));
+        }
+        uint64_t found = uint64_t(uint32_t(_mm256_movemask_epi8(foundLow))) |
+                         uint64_t(uint32_t(_mm256_movemask_epi8(foundHigh))) << 32;
+        count = recordPlaces(found, at, offsets, count);
+        if (Either) continue;  // the search for either byte watches for nothing
+        zeros = _mm256_or_si256(zeros, _mm256_or_si256(_mm256_cmpeq_epi8(low, zero), _mm256_cmpeq_epi8(high, zero)));
+        watches = _mm256_or_si256(watches, _mm256_or_si256(_mm256_cmpeq_epi8(low, watchedBytes),
+                                                           _mm256_cmpeq_epi8(high, watchedBytes)));
+    }
+    *seen = BytesSeen{_mm256_movemask_epi8(zeros) != 0, _mm256_movemask_epi8(watches) != 0};
+    *searched = at;
+    return collectRest(begin, length, byte, Either ? other : byte, offsets, most, count, searched, watched, seen);
+}
 #endif
+
+// The widest search the processor allows.
+template <bool Either>
+size_t collectWithWidest(const char* begin, size_t length, char byte, char other, uint32_t* offsets, size_t most,
+                         size_t* searched, char watched, BytesSeen* seen) {
+#if defined(TINKER_WIDE_BYTE_SEARCH)
+    if (wideAllowed && processorComparesSixtyFour()) {
+        return collectBySixtyFour<Either>(begin, length, byte, other, offsets, most, searched, watched, seen);
+    }
+    if (wideAllowed && processorComparesThirtyTwo()) {
+        return collectByThirtyTwo<Either>(begin, length, byte, other, offsets, most, searched, watched, seen);
+    }
+#endif
+    return collectBySixteen<Either>(begin, length, byte, other, offsets, most, searched, watched, seen);
+}
 
 }  // namespace
 
@@ -113,23 +168,11 @@ void allowWideByteSearch(bool allowed) { wideAllowed = allowed; }
 
 size_t collectByteOffsets(const char* begin, const char* end, char byte, uint32_t* offsets, size_t most,
                           size_t* searched, char watched, BytesSeen* seen) {
-    size_t length = size_t(end - begin);
-#if defined(TINKER_WIDE_BYTE_SEARCH)
-    if (wideAllowed && processorComparesSixtyFour()) {
-        return collectBySixtyFour<false>(begin, length, byte, byte, offsets, most, searched, watched, seen);
-    }
-#endif
-    return collectBySixteen<false>(begin, length, byte, byte, offsets, most, searched, watched, seen);
+    return collectWithWidest<false>(begin, size_t(end - begin), byte, byte, offsets, most, searched, watched, seen);
 }
 
 size_t collectEitherByteOffsets(const char* begin, const char* end, char a, char b, uint32_t* offsets, size_t most,
                                 size_t* searched) {
-    size_t length = size_t(end - begin);
     BytesSeen seen;
-#if defined(TINKER_WIDE_BYTE_SEARCH)
-    if (wideAllowed && processorComparesSixtyFour()) {
-        return collectBySixtyFour<true>(begin, length, a, b, offsets, most, searched, a, &seen);
-    }
-#endif
-    return collectBySixteen<true>(begin, length, a, b, offsets, most, searched, a, &seen);
+    return collectWithWidest<true>(begin, size_t(end - begin), a, b, offsets, most, searched, a, &seen);
 }
