@@ -9,9 +9,22 @@ namespace {
 // many times faster than a pattern that allows a tool path and either quote.
 const char kFolderMessageGate[] = "/.*?ing directory [`']/";
 
-const char* const kTools[] = {"make", "gmake", "mingw32-make", "ninja"};
+struct Tool {
+    const char* name;
+    size_t length;
+};
+const Tool kTools[] = {{"make", 4}, {"gmake", 5}, {"mingw32-make", 12}, {"ninja", 5}};
 
 bool startsWith(const char* text, const char* prefix, size_t length) { return std::strncmp(text, prefix, length) == 0; }
+
+// The first ": " in [text, end), nullptr when there is none.
+const char* firstColonAndBlank(const char* text, const char* end) {
+    for (const char* colon = text; (colon = static_cast<const char*>(std::memchr(colon, ':', size_t(end - colon))));
+         ++colon) {
+        if (colon + 1 < end && colon[1] == ' ') return colon;
+    }
+    return nullptr;
+}
 
 // Whether [begin, end) names make or ninja: a tool path, ".exe" and a recursion depth
 // ("[2]") may surround the name.
@@ -25,9 +38,8 @@ bool namesTool(const char* begin, const char* end) {
     if (end - begin >= 4 && std::strncmp(end - 4, ".exe", 4) == 0) end -= 4;
     const char* name = end;
     while (name > begin && name[-1] != '/' && name[-1] != '\\') --name;
-    for (const char* tool : kTools) {
-        size_t length = std::strlen(tool);
-        if (size_t(end - name) == length && std::strncmp(name, tool, length) == 0) return true;
+    for (const Tool& tool : kTools) {
+        if (size_t(end - name) == tool.length && std::memcmp(name, tool.name, tool.length) == 0) return true;
     }
     return false;
 }
@@ -47,7 +59,8 @@ FolderChange ReadFolderChange(const String& line, CaptureSpan& folder) {
     static const char kLeaving[] = "Leaving directory ";
     const char* text = line.text();
     if (!text) return FolderUnchanged;
-    const char* colon = std::strstr(text, ": ");
+    const char* end = text + line.length();
+    const char* colon = firstColonAndBlank(text, end);
     if (!colon || !namesTool(text, colon)) return FolderUnchanged;
     const char* rest = colon + 2;
     FolderChange change = FolderUnchanged;
@@ -60,7 +73,6 @@ FolderChange ReadFolderChange(const String& line, CaptureSpan& folder) {
     }
     if (!change || (*rest != '`' && *rest != '\'')) return FolderUnchanged;
     const char* start = rest + 1;
-    const char* end = text + line.length();
     while (end > start && (end[-1] == ' ' || end[-1] == '\t')) --end;
     // The folder is what stands between the opening quote and the last one.
     if (end - start < 2 || end[-1] != '\'') return FolderUnchanged;
