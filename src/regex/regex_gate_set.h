@@ -33,8 +33,9 @@ public:
     // gates of both; false, with none added, when they do not all fit. With places, tells where
     // each of the other's gates stands in this set.
     bool addGatesOf(const RegexGateSet& other, std::vector<int>* places = nullptr);
-    // Bit i is set when the subject contains gate i and begins with a byte that a pattern with
-    // that gate may begin with (a subject that does not is not searched for it).
+    // Bit i is set when the subject contains gate i (begins with it, for a leading gate) and
+    // begins with a byte that a pattern with that gate may begin with (a subject that does not
+    // is not searched for it).
     uint32_t passing(const char* begin, const char* end) const;
     // A place in [begin, end) where a gate stands whole and that every gate standing whole in
     // the stretch ends after (a gate holding another is found by the one it holds), end when
@@ -123,7 +124,6 @@ private:
         uint32_t bit;
         uint32_t held;  // where a gate of bulkScans_ stands in it (0 for those themselves)
     };
-
 
     std::vector<Gate> gates_;
     std::vector<PairScan> pairScans_;  // rebuilt whenever a pair gate is added
