@@ -322,13 +322,14 @@ void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
                          const std::function<void(const String&, FolderChange, const CaptureSpan&)>& folderChanged) {
     Parser* parser = findParser(parserName ? parserName : "");
     if (!parser) return;
+    // One match for all lines: the buffer of its file name is used again.
+    LineMatch match;
     RegexGateSet* tracking = folderChanged ? trackingGatesOf(*parser) : nullptr;
     if (folderChanged && !tracking) {
         // Too many gates for one set: every line is looked at.
         lines.visitFrom(first, [&](int index, const String& line) {
             CaptureSpan folder;
             if (FolderChange change = ReadFolderChange(line, folder)) folderChanged(line, change, folder);
-            LineMatch match;
             return !classifyWith(*parser, line, match) || matched(index, match);
         });
         return;
@@ -337,7 +338,6 @@ void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
         if (first <= 0) fitToLines(parser->gates, lines);
         visitCandidateLines(parser->gates, parser->everyPatternGated, lines, first, lines.count(),
                             [&](int index, const String& line, uint32_t passed) {
-                                LineMatch match;
                                 return !classifyPassing(*parser, line, match, passed) || matched(index, match);
                             });
         return;
@@ -350,7 +350,6 @@ void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
                             FolderChange change = passed & folderBit ? ReadFolderChange(line, folder) : FolderUnchanged;
                             // Classified all the same, as a line is wherever it is looked at.
                             if (change) folderChanged(line, change, folder);
-                            LineMatch match;
                             // The folder gate's bit is no pattern's: the patterns pass over it.
                             return !classifyPassing(*parser, line, match, passed) || matched(index, match);
                         });

@@ -36,12 +36,13 @@ int ClassifyLine(const char* parserName, const String& line, LineMatch& match);
 int ParserColumnKind(const char* parserName);
 
 // Classifies the lines from index first on, in order, calling matched(index, match) for every
-// line the parser matches (which it may take), until it returns false. A parser whose every pattern has a gate
-// passes over the lines that lack them all by scanning the text they are stored in, many lines
-// at a time; the matches are those of ClassifyLine. A run from the first line fits that scan
-// to the text, later runs (the next lines of a growing output) keep the fit. With
-// folderChanged, a line where make or ninja enters or leaves a folder is passed to it instead,
-// with the folder's span in it, in order with the matches.
+// line the parser matches, until it returns false; the match is used again for the next line,
+// so what is kept of it is copied. A parser whose every pattern has a gate passes over the
+// lines that lack them all by scanning the text they are stored in, many lines at a time; the
+// matches are those of ClassifyLine. A run from the first line fits that scan to the text,
+// later runs (the next lines of a growing output) keep the fit. With folderChanged, a line
+// where make or ninja enters or leaves a folder is passed to it too, with the folder's span in
+// it, before its match.
 void ClassifyStoredLines(const char* parserName, StringList& lines, int first,
                          const std::function<bool(int, LineMatch&)>& matched,
                          const std::function<void(const String&, FolderChange, const CaptureSpan&)>& folderChanged = nullptr);

@@ -14,6 +14,7 @@ BuildSession::~BuildSession() {
 void BuildSession::clearOutput() {
     matches.clear();
     matchStore.clear();
+    matchFileTexts.clear();
     lines.clear();
     folders.clear();
 }
@@ -23,11 +24,17 @@ void BuildSession::appendMatch(const LineMatch* match) {
         matches.append(nullptr);
         return;
     }
-    appendMatch(LineMatch(*match));
+    appendMatch(*match);
 }
 
-void BuildSession::appendMatch(LineMatch&& match) {
-    LineMatch& stored = matchStore.append(std::move(match));
+void BuildSession::appendMatch(const LineMatch& match) {
+    // The file name goes to the texts kept together: a million matches cost no allocation each.
+    const char* text = match.file.text();
+    int length = match.file.length();
+    LineMatch& stored = matchStore.append(
+        LineMatch{match.kind, match.folder,
+                  text ? String::inStorage(matchFileTexts.room(size_t(length) + 1), text, length) : String(),
+                  match.line, match.column});
     try {
         matches.append(&stored);
     } catch (...) {
@@ -57,7 +64,7 @@ void BuildSession::classifyNewLines() {
         [this](int index, LineMatch& match) {
             matches.appendCopies(nullptr, index - matches.count());
             match.folder = folders.current();
-            appendMatch(std::move(match));
+            appendMatch(match);
             return true;
         },
         [this](const String& line, FolderChange change, const CaptureSpan& folder) {

@@ -7,6 +7,7 @@
 #include "session/folder_tracking.h"
 #include "foundation/list.h"
 #include "foundation/string_list.h"
+#include "foundation/text_arena.h"
 #include "foundation/text_string.h"
 
 enum WindowMode {
@@ -30,6 +31,8 @@ struct BuildSession {
     // The matches themselves, made in the node blocks of a list instead of one allocation each;
     // a removed line's match stays here until the output is cleared.
     List<LineMatch> matchStore;
+    // The texts of the matches' file names, kept together instead of one allocation each.
+    TextArena matchFileTexts;
     // The last build, which "repeat" runs again: its command as configured (its placeholders
     // standing for lastPlaceholders), parser and folder. Loading a log leaves them as they are.
     String lastCommand{""};
@@ -73,8 +76,7 @@ struct BuildSession {
     void appendLine(String&& text, const LineMatch* match);
     // Appends a copy of a match (none for no match) for the line stored last.
     void appendMatch(const LineMatch* match);
-    // Appends the match, taking its content, for the line stored last.
-    void appendMatch(LineMatch&& match);
+    void appendMatch(const LineMatch& match);
     // Classifies the lines stored since the last one classified, under the current parser, many
     // at a time, following the folders the lines enter and leave. When memory runs out, the
     // lines not reached have no match yet.
