@@ -108,8 +108,9 @@ void endLine(BuildSession& state, const char* text, int length, bool mayHoldCont
 // Line ends found at a time when lines are taken whole from a chunk.
 const size_t kLineEndBatch = 256;
 
-// Stores the lines from p on that end in the chunk, as long as they end in LF or CR LF and fit
-// in a line: their ends are found many at a time. Where the next line begins.
+// Stores the lines from p on that end in the chunk and fit in a line: their ends are found many
+// at a time. A lone CR drops what stands before it, as progress output rewrites its line; a CR
+// that ends the chunk, and a line too long, are left to the caller. Where the next line begins.
 const unsigned char* storeWholeLines(BuildSession& state, const unsigned char* p, const unsigned char* end,
                                      bool mayHoldControlBytes) {
     for (;;) {
@@ -124,8 +125,11 @@ const unsigned char* storeWholeLines(BuildSession& state, const unsigned char* p
             const unsigned char* lineEnd = p + ends[i];
             if (lineEnd - lineStart > state.lineCapacity) break;
             if (*lineEnd == kCarriageReturn) {
-                // CR LF ends a line; a CR alone, or one the chunk ends with, is left to the caller.
-                if (lineEnd + 1 == end || lineEnd[1] != kLineFeed) break;
+                if (lineEnd + 1 == end) break;
+                if (lineEnd[1] != kLineFeed) {
+                    lineStart = lineEnd + 1;
+                    continue;
+                }
                 if (i + 1 < found && ends[i + 1] == ends[i] + 1) ++i;
             }
             endLine(state, reinterpret_cast<const char*>(lineStart), static_cast<int>(lineEnd - lineStart),
