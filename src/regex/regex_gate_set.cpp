@@ -444,7 +444,7 @@ const char* RegexGateSet::firstGate(const char* begin, const char* end) const {
 
 size_t RegexGateSet::gatesFrom(const char* begin, const char* end, uint32_t* places, size_t most,
                                size_t* complete) const {
-    if (findsEveryPlace() && searchedGates() == 0) {
+    if (searchedGates() == 0) {
         *complete = size_t(end - begin);
         return 0;
     }
