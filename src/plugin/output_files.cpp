@@ -64,6 +64,7 @@ bool readOutputLines(const char* path) {
     StringList& lines = session().lines;
     int first = lines.count();
     // Most logs have no escape byte: the search for line ends tells, and the lines need no look.
+    // Cut short by a lack of memory, the search tells nothing: the lines are looked at.
     bool escapeRead = true;
     try {
         if (!lines.loadLines(path, kEscapeByte, &escapeRead)) {
@@ -71,7 +72,6 @@ bool readOutputLines(const char* path) {
             return false;
         }
     } catch (const std::bad_alloc&) {
-        escapeRead = true;
         ShowMessage(hostMessage(MsgOutOfMemory));
     }
     if (escapeRead) removeColourCodes(lines, first);
